@@ -1,0 +1,14 @@
+# qrp_add_test(NAME SOURCES... LIBS ... [LABELS ...])
+# One test binary per source folder; every test case becomes its own CTest entry.
+function(qrp_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} qrp_test_support GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    QRP_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
+    QRP_CORPUS_DIR="${PROJECT_SOURCE_DIR}/../shared/corpus"
+    QRP_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  gtest_discover_tests(${name}
+    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+    DISCOVERY_TIMEOUT 60)
+endfunction()

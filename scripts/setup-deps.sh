@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the viewer need.
+# Skips apt entirely when everything is already present.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
+  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
+  qt6-base-dev qt6-svg-dev libgl1-mesa-dev libxkbcommon-dev
+  xvfb xauth imagemagick poppler-utils
+  cups cups-client cups-bsd printer-driver-cups-pdf
+  fontconfig fonts-dejavu-core fonts-arphic-uming fonts-arphic-ukai fonts-liberation2
+  librsvg2-bin
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "setup: missing packages (run as root to install): ${missing[*]}" >&2
+  exit 1
+fi
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get -o DPkg::Lock::Timeout=600 update -qq
+apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"

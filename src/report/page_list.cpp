@@ -1,0 +1,315 @@
+#include "page_list.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "byte_order.h"
+#include "errors.h"
+#include "memory_stream.h"
+#include "messages.h"
+#include "splay_codec.h"
+
+namespace qrp {
+
+namespace {
+std::string Hex(std::int64_t value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld", static_cast<long long>(value));
+    return text;
+}
+
+struct ListLock {
+    explicit ListLock(TQRPageList& list) : m_list(list) { m_list.AcquireList(); }
+    ~ListLock() { m_list.ReleaseList(); }
+    TQRPageList& m_list;
+};
+}  // namespace
+
+void TQRPageList::Clear() {
+    FPageTotal = 0;
+    m_offsets.clear();
+}
+
+std::unique_ptr<TQRStream> TQRPageList::AttachStream(std::unique_ptr<TQRStream> stream) {
+    std::unique_ptr<TQRStream> previous = std::move(FPageStore);
+    FPageStore = std::move(stream);
+    FHeaderSize = kHeaderSize;
+    m_offsets.clear();
+    return previous;
+}
+
+TQRStream& TQRPageList::RequireStream() {
+    if (!FPageStore) throw EQRError(messages::noReportToSave());
+    return *FPageStore;
+}
+
+void TQRPageList::WriteFileHeader() {
+    TReportHeaderRec header;
+    header.PageTotal = FPageTotal;
+    header.StampTime = LocalStampTime();
+    header.Compression = FPacked ? 1 : 0;
+    const auto bytes = EncodeHeader(header);
+    TQRStream& stream = RequireStream();
+    stream.SetPosition(0);
+    stream.WriteBuffer(bytes.data(), bytes.size());
+    FHeader = header;
+    FHeaderSize = kHeaderSize;
+}
+
+void TQRPageList::Finish() { WriteFileHeader(); }
+
+int TQRPageList::ProbeHeaderSize(qrp::Stream& stream) {
+    const std::int64_t position = stream.Position();
+    struct Restore {
+        qrp::Stream& s;
+        std::int64_t p;
+        ~Restore() { s.SetPosition(p); }
+    } restore{stream, position};
+    char text[4];
+    stream.SetPosition(kLegacyProbeOffset);
+    stream.ReadBuffer(text, sizeof text);
+    if (std::strncmp(text, "EMF", sizeof text) == 0) return kLegacyHeaderSize;
+    stream.SetPosition(kProbeOffset);
+    stream.ReadBuffer(text, sizeof text);
+    return kHeaderSize;
+}
+
+void TQRPageList::ReadHeader() {
+    TQRStream& stream = RequireStream();
+    stream.SetPosition(0);
+    const int headerSize = ProbeHeaderSize(stream);
+    std::uint8_t bytes[kHeaderSize] = {};
+    stream.Read(bytes, static_cast<std::size_t>(headerSize));
+    FHeader = DecodeHeader(bytes, headerSize);
+    FHeaderSize = headerSize;
+    FPageTotal = FHeader.PageTotal;
+    m_offsets.clear();
+}
+
+void TQRPageList::OpenReport(const std::string& fileName) {
+    FPageStore.reset();
+    m_offsets.clear();
+    auto stream = TQRStream::OpenExisting(fileName);
+    const std::int32_t previousTotal = FPageTotal;
+    AttachStream(std::move(stream));
+    try {
+        ReadHeader();
+    } catch (...) {
+        FPageStore.reset();
+        FPageTotal = previousTotal;
+        throw;
+    }
+    // A report recorded with compression says so in its header; honour it.
+    FPacked = FHeader.Compression == 1;
+    FPageStore->SetPosition(FHeaderSize);
+}
+
+void TQRPageList::AppendPage(const PagePicture& picture) {
+    ListLock lock(*this);
+    TQRStream& stream = RequireStream();
+    ++FPageTotal;
+    if (FPageTotal == 1) {
+        m_offsets.clear();
+        WriteFileHeader();
+    }
+    // The record is built in memory and written with one call, so a failure leaves no
+    // half-written record behind the last good one.
+    MemoryStream record;
+    record.WriteI32(FPageTotal);
+    record.WriteI32(0);  // NextRecord, patched below
+    if (FPacked) {
+        MemoryStream code;
+        TQRCompress codec(code, true);
+        for (std::uint8_t byte : picture.Bytes()) codec.Compress(byte);
+        codec.FinishCompress();
+        record.WriteI32(static_cast<std::int32_t>(picture.Bytes().size()));
+        record.WriteBuffer(code.Data().data(), code.Data().size());
+    } else {
+        picture.WriteTo(record);
+    }
+    const std::int64_t start = stream.Seek(0, SeekOrigin::End);
+    const std::int64_t end = start + static_cast<std::int64_t>(record.Data().size()) + 4;
+    if (end > INT32_MAX) {
+        --FPageTotal;
+        throw StreamError(messages::streamWriteError());
+    }
+    record.WriteI32(static_cast<std::int32_t>(start));
+    record.SetPosition(4);
+    record.WriteI32(static_cast<std::int32_t>(end));
+    try {
+        stream.WriteBuffer(record.Data().data(), record.Data().size());
+    } catch (const FileError&) {
+        // The data is complete in memory; only its move to a temporary file failed.
+        m_offsets[FPageTotal] = static_cast<std::int32_t>(start);
+        throw;
+    } catch (...) {
+        --FPageTotal;
+        throw;
+    }
+    m_offsets[FPageTotal] = static_cast<std::int32_t>(start);
+}
+
+TQRPageList::RecordHead TQRPageList::ReadRecordHead(std::int32_t offset, std::int32_t wanted, std::int64_t size) {
+    if (offset < FHeaderSize || offset > size - kRecordOverhead)
+        throw EQRError(messages::damagedReport(wanted, "a link points outside the file, at offset " + Hex(offset)));
+    TQRStream& stream = *FPageStore;
+    stream.SetPosition(offset);
+    RecordHead head;
+    head.pageNumber = stream.ReadI32();
+    head.next = stream.ReadI32();
+    if (head.next < static_cast<std::int64_t>(offset) + kRecordOverhead || head.next > size)
+        throw EQRError(messages::damagedReport(
+            wanted, "the record at offset " + Hex(offset) + " links to offset " + Hex(head.next)));
+    return head;
+}
+
+std::int32_t TQRPageList::CheckedRecord(std::int32_t offset, std::int32_t wanted, std::int64_t size) {
+    const RecordHead head = ReadRecordHead(offset, wanted, size);
+    if (head.pageNumber != wanted)
+        throw EQRError(messages::damagedReport(wanted, "the record at offset " + Hex(offset) + " holds page " +
+                                                           Hex(head.pageNumber)));
+    m_offsets[wanted] = offset;
+    return offset;
+}
+
+std::int32_t TQRPageList::LastRecordOffset(std::int64_t size) {
+    if (size < FHeaderSize + kRecordOverhead)
+        throw EQRError(messages::damagedReport(FPageTotal, "the file holds no page records"));
+    FPageStore->SetPosition(size - 4);
+    return FPageStore->ReadI32();
+}
+
+std::int32_t TQRPageList::WalkForward(std::int32_t from, std::int32_t n, std::int64_t size) {
+    std::int32_t offset = m_offsets.at(from);
+    for (std::int32_t page = from; page < n; ++page) {
+        const RecordHead head = ReadRecordHead(offset, n, size);
+        if (head.next >= size)
+            throw EQRError(messages::damagedReport(n, "the file ends after page " + Hex(page)));
+        offset = CheckedRecord(head.next, page + 1, size);
+    }
+    return offset;
+}
+
+std::int32_t TQRPageList::WalkBackward(std::int32_t from, std::int32_t n, std::int64_t size) {
+    std::int32_t offset = m_offsets.at(from);
+    for (std::int32_t page = from; page > n; --page) {
+        if (offset - 4 < FHeaderSize)
+            throw EQRError(messages::damagedReport(n, "no record stands before page " + Hex(page)));
+        FPageStore->SetPosition(offset - 4);
+        const std::int32_t previous = FPageStore->ReadI32();
+        const RecordHead head = ReadRecordHead(previous, n, size);
+        if (head.next != offset || head.pageNumber != page - 1)
+            throw EQRError(messages::damagedReport(
+                n, "the record before page " + Hex(page) + " at offset " + Hex(previous) + " does not link to it"));
+        m_offsets[page - 1] = previous;
+        offset = previous;
+    }
+    return offset;
+}
+
+std::int32_t TQRPageList::LocatePage(std::int32_t n) {
+    if (n < 1 || n > FPageTotal) throw EQRError(messages::pageOutOfRange(n));
+    if (auto known = m_offsets.find(n); known != m_offsets.end()) return known->second;
+    const std::int64_t size = FPageStore->Size();
+    if (n == 1) return CheckedRecord(FHeaderSize, 1, size);
+    if (n == FPageTotal) return CheckedRecord(LastRecordOffset(size), n, size);
+    // Walk from the nearest page already known: page 1 below, the last page above.
+    if (!m_offsets.contains(1)) CheckedRecord(FHeaderSize, 1, size);
+    auto above = m_offsets.upper_bound(n);
+    if (above == m_offsets.end()) {
+        CheckedRecord(LastRecordOffset(size), FPageTotal, size);
+        above = m_offsets.upper_bound(n);
+    }
+    const auto below = std::prev(m_offsets.lower_bound(n));
+    if (n - below->first <= above->first - n) return WalkForward(below->first, n, size);
+    return WalkBackward(above->first, n, size);
+}
+
+void TQRPageList::GoFirst() { RequireStream().SetPosition(FHeaderSize); }
+
+void TQRPageList::GoLast() {
+    TQRStream& stream = RequireStream();
+    stream.SetPosition(LastRecordOffset(stream.Size()));
+}
+
+void TQRPageList::GoToPage(std::int32_t n) {
+    TQRStream& stream = RequireStream();
+    ListLock lock(*this);
+    stream.SetPosition(LocatePage(n));
+}
+
+std::unique_ptr<PagePicture> TQRPageList::FetchPage(std::int32_t n) {
+    if (n > FPageTotal || !FPageStore) return nullptr;
+    ListLock lock(*this);
+    TQRStream& stream = *FPageStore;
+    const std::int64_t size = stream.Size();
+    const std::int32_t offset = LocatePage(n);
+    const RecordHead head = ReadRecordHead(offset, n, size);
+    const std::int64_t bodyStart = static_cast<std::int64_t>(offset) + kRecordHeadSize;
+    const std::int64_t bodyLength = head.next - 4 - bodyStart;
+    std::unique_ptr<PagePicture> picture;
+    stream.SetPosition(bodyStart);
+    if (FPacked) {
+        if (bodyLength < 4) throw StreamError(messages::streamReadError());
+        const std::int32_t count = stream.ReadI32();
+        std::vector<std::uint8_t> code(static_cast<std::size_t>(bodyLength - 4));
+        stream.ReadBuffer(code.data(), code.size());
+        // Every code is at least one bit long: a count beyond that cannot be in the data.
+        if (count < 0 || static_cast<std::int64_t>(count) > static_cast<std::int64_t>(code.size()) * 8)
+            throw StreamError(messages::streamReadError());
+        ByteViewStream codeStream(code);
+        TQRCompress codec(codeStream, false);
+        std::vector<std::uint8_t> plain(static_cast<std::size_t>(count));
+        for (auto& byte : plain) byte = codec.DecodeByte();
+        ByteViewStream plainStream(plain);
+        picture = PagePicture::ReadFrom(plainStream, count);
+    } else {
+        picture = PagePicture::ReadFrom(stream, bodyLength);
+    }
+    stream.SetPosition(head.next);
+    return picture;
+}
+
+void TQRPageList::SaveCopy(const std::string& fileName) {
+    TQRStream& stream = RequireStream();
+    const std::filesystem::path target(fileName);
+    struct stat targetInfo {};
+    const bool exists = ::stat(fileName.c_str(), &targetInfo) == 0;
+    if (exists) {
+        struct stat sourceInfo {};
+        const int fd = stream.FileDescriptor();
+        if (fd >= 0 && ::fstat(fd, &sourceInfo) == 0 && sourceInfo.st_dev == targetInfo.st_dev &&
+            sourceInfo.st_ino == targetInfo.st_ino)
+            throw FileError(messages::cannotCreateFile(fileName, messages::fileIsOpenReport()));
+    }
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+    auto temp = FileStream::CreateUnique(folder.string(), "." + target.filename().string() + ".", fileName);
+    const std::string tempPath = temp->Path();
+    try {
+        mode_t mode = 0666;
+        if (exists) {
+            mode = targetInfo.st_mode & 07777;
+        } else {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode &= ~mask;
+        }
+        ::fchmod(temp->Descriptor(), mode);
+        stream.CopyToStream(*temp);
+        temp->Close();
+        if (::rename(tempPath.c_str(), fileName.c_str()) != 0)
+            throw FileError(messages::cannotCreateFile(fileName, messages::systemReason(errno)));
+    } catch (...) {
+        temp.reset();
+        ::unlink(tempPath.c_str());
+        throw;
+    }
+}
+
+}  // namespace qrp

@@ -1,0 +1,30 @@
+// The command-line tool's commands. Each command is one function in its own file; the
+// table in main.cpp lists them. A command returns the exit status: 0 success, 1 an error
+// in the input or output (printed as "qrptool: <message>"), 2 a usage error.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qrp::tool {
+
+using Args = std::vector<std::string>;
+
+struct Command {
+    const char* name;
+    const char* summary;
+    const char* usage;  // full help text, printed by "qrptool NAME --help"
+    int (*run)(const Args& args);
+};
+
+// Thrown by a command for a usage error (exit status 2).
+struct UsageError {
+    std::string message;
+};
+
+int RunInfo(const Args& args);
+int RunPage(const Args& args);
+int RunMake(const Args& args);
+int RunCheck(const Args& args);
+
+}  // namespace qrp::tool

@@ -1,0 +1,72 @@
+// qrptool: report files from the command line, without a window.
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "command.h"
+
+namespace {
+
+using qrp::tool::Command;
+
+const Command kCommands[] = {
+    {"info", "page count, header and page sizes of a report",
+     "usage: qrptool info FILE [--json]\n"
+     "Prints the page count, header layout (124 or 128 bytes), compression flag, stamp time\n"
+     "and, per page, the EMF size in bytes and the page size in pixels.\n",
+     qrp::tool::RunInfo},
+    {"page", "write one page's EMF bytes",
+     "usage: qrptool page FILE N -o OUT.emf\n"
+     "Writes page N (from 1) as a plain EMF file, expanded when the report is packed.\n",
+     qrp::tool::RunPage},
+    {"make", "build a report from EMF files",
+     "usage: qrptool make OUT.qrp PAGE.emf... [--compress]\n"
+     "Builds a report with one page per EMF file, packed with --compress.\n",
+     qrp::tool::RunMake},
+    {"check", "load every page and report the first problem",
+     "usage: qrptool check FILE\n"
+     "Exits 0 only when every page of FILE is a valid picture.\n",
+     qrp::tool::RunCheck},
+};
+
+void PrintHelp(std::FILE* out) {
+    std::fputs("usage: qrptool COMMAND [ARGS...]\n\ncommands:\n", out);
+    for (const Command& command : kCommands) std::fprintf(out, "  %-8s %s\n", command.name, command.summary);
+    std::fputs("\n'qrptool COMMAND --help' describes a command.\n", out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        PrintHelp(stderr);
+        return 2;
+    }
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        PrintHelp(stdout);
+        return 0;
+    }
+    for (const Command& command : kCommands) {
+        if (name != command.name) continue;
+        qrp::tool::Args args(argv + 2, argv + argc);
+        for (const std::string& arg : args) {
+            if (arg == "--help" || arg == "-h") {
+                std::fputs(command.usage, stdout);
+                return 0;
+            }
+        }
+        try {
+            return command.run(args);
+        } catch (const qrp::tool::UsageError& error) {
+            std::fprintf(stderr, "qrptool %s: %s\n%s", command.name, error.message.c_str(), command.usage);
+            return 2;
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "qrptool: %s\n", error.what());
+            return 1;
+        }
+    }
+    std::fprintf(stderr, "qrptool: unknown command '%s'\n", name.c_str());
+    PrintHelp(stderr);
+    return 2;
+}
