@@ -31,4 +31,10 @@ public:
     using Error::Error;
 };
 
+// The printer object's failures ("Printer index out of range", "Printing in progress", ...).
+class PrinterError : public Error {
+public:
+    using Error::Error;
+};
+
 }  // namespace qrp

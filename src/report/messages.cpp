@@ -40,4 +40,48 @@ std::string systemReason(int errnum) {
     return text ? std::string(text) : std::string("Unknown error");
 }
 
+std::string printerIndexOutOfRange() { return "Printer index out of range"; }
+
+std::string printingInProgress() { return "Printing in progress"; }
+
+std::string printerNotPrinting() { return "Printer is not currently printing"; }
+
+std::string printerNotValid() { return "Printer selected is not valid"; }
+
+std::string noDefaultPrinter() { return "There is no default printer currently selected"; }
+
+std::string printerNotSupported() { return "Operation not supported on selected printer"; }
+
+std::string abstractFilterDescription() { return "Abstract non-working export filter"; }
+
+std::string abstractFilterName() { return "Abstract filter"; }
+
+std::string filterMakerName() { return "qrpview"; }
+
+std::string textFilterDescription() { return "Text export (ASCII) filter"; }
+
+std::string textFilterName() { return "Text file"; }
+
+std::string textFilterExtension() { return "TXT"; }
+
+std::string csvFilterDescription() { return "Comma separated text file"; }
+
+std::string csvFilterName() { return "Comma Separated"; }
+
+std::string htmlFilterDescription() { return "HTML document for web publishing"; }
+
+std::string htmlFilterName() { return "HTML document"; }
+
+std::string reportFileFilterName() { return "Report file"; }
+
+std::string floatingPointDivisionByZero() { return "Floating point division by zero"; }
+
+std::string emfRecordDamaged(std::uint32_t type, std::uint64_t offset) {
+    return "EMF record of type " + std::to_string(type) + " at offset " + std::to_string(offset) + " is damaged";
+}
+
+std::string emfHeaderDamaged(std::string_view detail) {
+    return metafileNotValid() + ": " + std::string(detail);
+}
+
 }  // namespace qrp::messages

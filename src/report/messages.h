@@ -24,4 +24,32 @@ std::string noReportToSave();
 // The system's message for an errno value.
 std::string systemReason(int errnum);
 
+// The printer object's messages.
+std::string printerIndexOutOfRange();
+std::string printingInProgress();
+std::string printerNotPrinting();
+std::string printerNotValid();
+std::string noDefaultPrinter();
+std::string printerNotSupported();
+
+// Export filter names and descriptions, as the Save dialog shows them.
+std::string abstractFilterDescription();
+std::string abstractFilterName();
+std::string filterMakerName();
+std::string textFilterDescription();
+std::string textFilterName();
+std::string textFilterExtension();
+std::string csvFilterDescription();
+std::string csvFilterName();
+std::string htmlFilterDescription();
+std::string htmlFilterName();
+std::string reportFileFilterName();
+// An export whose base font has size 0, so no character cell can be derived from it.
+std::string floatingPointDivisionByZero();
+
+// EMF playback: a record whose fields run past its own size (type and byte offset in the picture).
+std::string emfRecordDamaged(std::uint32_t type, std::uint64_t offset);
+// EMF playback: a picture whose header record is missing or inconsistent; detail says what.
+std::string emfHeaderDamaged(std::string_view detail);
+
 }  // namespace qrp::messages

@@ -157,24 +157,24 @@ void TQRPageList::AppendPage(const PagePicture& picture) {
 TQRPageList::RecordHead TQRPageList::ReadRecordHead(std::int32_t offset, std::int32_t wanted, std::int64_t size) {
     if (offset < FHeaderSize || offset > size - kRecordOverhead)
         throw EQRError(messages::damagedReport(wanted, "a link points outside the file, at offset " + Hex(offset)));
-    TQRStream& stream = *FPageStore;
-    stream.SetPosition(offset);
-    RecordHead head;
-    head.pageNumber = stream.ReadI32();
-    head.next = stream.ReadI32();
+    std::uint8_t bytes[kRecordHeadSize];
+    FPageStore->SetPosition(offset);
+    FPageStore->ReadBuffer(bytes, sizeof bytes);
+    const RecordHead head{LoadI32(bytes), LoadI32(bytes + 4)};
     if (head.next < static_cast<std::int64_t>(offset) + kRecordOverhead || head.next > size)
         throw EQRError(messages::damagedReport(
             wanted, "the record at offset " + Hex(offset) + " links to offset " + Hex(head.next)));
     return head;
 }
 
-std::int32_t TQRPageList::CheckedRecord(std::int32_t offset, std::int32_t wanted, std::int64_t size) {
+TQRPageList::RecordHead TQRPageList::CheckedRecord(std::int32_t offset, std::int32_t page, std::int32_t wanted,
+                                                   std::int64_t size) {
     const RecordHead head = ReadRecordHead(offset, wanted, size);
-    if (head.pageNumber != wanted)
+    if (head.pageNumber != page)
         throw EQRError(messages::damagedReport(wanted, "the record at offset " + Hex(offset) + " holds page " +
-                                                           Hex(head.pageNumber)));
-    m_offsets[wanted] = offset;
-    return offset;
+                                                           Hex(head.pageNumber) + " instead of page " + Hex(page)));
+    m_offsets[page] = offset;
+    return head;
 }
 
 std::int32_t TQRPageList::LastRecordOffset(std::int64_t size) {
@@ -186,11 +186,12 @@ std::int32_t TQRPageList::LastRecordOffset(std::int64_t size) {
 
 std::int32_t TQRPageList::WalkForward(std::int32_t from, std::int32_t n, std::int64_t size) {
     std::int32_t offset = m_offsets.at(from);
+    RecordHead head = ReadRecordHead(offset, n, size);
     for (std::int32_t page = from; page < n; ++page) {
-        const RecordHead head = ReadRecordHead(offset, n, size);
         if (head.next >= size)
             throw EQRError(messages::damagedReport(n, "the file ends after page " + Hex(page)));
-        offset = CheckedRecord(head.next, page + 1, size);
+        offset = head.next;
+        head = CheckedRecord(offset, page + 1, n, size);
     }
     return offset;
 }
@@ -216,17 +217,29 @@ std::int32_t TQRPageList::LocatePage(std::int32_t n) {
     if (n < 1 || n > FPageTotal) throw EQRError(messages::pageOutOfRange(n));
     if (auto known = m_offsets.find(n); known != m_offsets.end()) return known->second;
     const std::int64_t size = FPageStore->Size();
-    if (n == 1) return CheckedRecord(FHeaderSize, 1, size);
-    if (n == FPageTotal) return CheckedRecord(LastRecordOffset(size), n, size);
+    if (n == 1) {
+        CheckedRecord(FHeaderSize, 1, n, size);
+        return FHeaderSize;
+    }
+    if (n == FPageTotal) {
+        const std::int32_t last = LastRecordOffset(size);
+        CheckedRecord(last, n, n, size);
+        return last;
+    }
     // Walk from the nearest page already known: page 1 below, the last page above.
-    if (!m_offsets.contains(1)) CheckedRecord(FHeaderSize, 1, size);
+    if (!m_offsets.contains(1)) CheckedRecord(FHeaderSize, 1, n, size);
     auto above = m_offsets.upper_bound(n);
     if (above == m_offsets.end()) {
-        CheckedRecord(LastRecordOffset(size), FPageTotal, size);
+        try {
+            CheckedRecord(LastRecordOffset(size), FPageTotal, n, size);
+        } catch (const EQRError&) {
+            // The last record does not match the page count; the pages before it may
+            // still be intact, so walk forward.
+        }
         above = m_offsets.upper_bound(n);
     }
     const auto below = std::prev(m_offsets.lower_bound(n));
-    if (n - below->first <= above->first - n) return WalkForward(below->first, n, size);
+    if (above == m_offsets.end() || n - below->first <= above->first - n) return WalkForward(below->first, n, size);
     return WalkBackward(above->first, n, size);
 }
 

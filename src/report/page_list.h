@@ -82,7 +82,9 @@ private:
 
     TQRStream& RequireStream();
     RecordHead ReadRecordHead(std::int32_t offset, std::int32_t wanted, std::int64_t size);
-    std::int32_t CheckedRecord(std::int32_t offset, std::int32_t wanted, std::int64_t size);
+    // Reads the record at offset, which must hold page `page`, and remembers its offset;
+    // errors name `wanted`.
+    RecordHead CheckedRecord(std::int32_t offset, std::int32_t page, std::int32_t wanted, std::int64_t size);
     std::int32_t LocatePage(std::int32_t n);
     std::int32_t WalkForward(std::int32_t from, std::int32_t n, std::int64_t size);
     std::int32_t WalkBackward(std::int32_t from, std::int32_t n, std::int64_t size);

@@ -8,10 +8,12 @@ namespace qrp {
 namespace {
 constexpr int kLeafBase = 256;
 constexpr int kRoot = 0;
+// Paths up to this length are gathered in one machine word; longer ones (rare, at most
+// 256 bits after long runs of skewed data) go bit by bit.
+constexpr int kWordPath = 56;
 }  // namespace
 
-TQRCompress::TQRCompress(Stream& stream, bool encoding)
-    : BitIndex(encoding ? 0 : 7), Encoding(encoding), m_stream(stream) {
+TQRCompress::TQRCompress(Stream& stream, bool encoding) : Encoding(encoding), m_stream(stream) {
     BuildInitialTree();
 }
 
@@ -20,8 +22,8 @@ void TQRCompress::BuildInitialTree() {
     for (int i = 1; i <= 512; ++i) Up[i] = static_cast<std::uint8_t>((i - 1) / 2);
     Up[0] = 0;
     for (int i = 0; i <= 255; ++i) {
-        Left[i] = static_cast<std::uint16_t>(2 * i + 1);
-        Right[i] = static_cast<std::uint16_t>(2 * i + 2);
+        Child[2 * i] = static_cast<std::uint16_t>(2 * i + 1);
+        Child[2 * i + 1] = static_cast<std::uint16_t>(2 * i + 2);
     }
 }
 
@@ -31,20 +33,11 @@ void TQRCompress::SemiSplay(int symbol) {
         const int p = Up[a];
         if (p == kRoot) return;
         const int g = Up[p];
-        int u;
         // a takes its uncle's place under g; the uncle takes a's place under p.
-        if (Left[g] == p) {
-            u = Right[g];
-            Right[g] = static_cast<std::uint16_t>(a);
-        } else {
-            u = Left[g];
-            Left[g] = static_cast<std::uint16_t>(a);
-        }
-        if (Left[p] == a) {
-            Left[p] = static_cast<std::uint16_t>(u);
-        } else {
-            Right[p] = static_cast<std::uint16_t>(u);
-        }
+        const int uncleSide = Child[2 * g] == p ? 1 : 0;
+        const int u = Child[2 * g + uncleSide];
+        Child[2 * g + uncleSide] = static_cast<std::uint16_t>(a);
+        Child[2 * p + (Child[2 * p] == a ? 0 : 1)] = static_cast<std::uint16_t>(u);
         Up[a] = static_cast<std::uint8_t>(g);
         Up[u] = static_cast<std::uint8_t>(p);
         a = g;
@@ -58,56 +51,78 @@ int TQRCompress::Depth(int symbol) const {
     return depth;
 }
 
-void TQRCompress::SendBit(bool one) {
-    if (one) CodeOut |= static_cast<std::uint16_t>(1u << BitIndex);
-    if (BitIndex == 7) {
-        const auto byte = static_cast<std::uint8_t>(CodeOut);
-        m_stream.WriteBuffer(&byte, 1);
-        BitIndex = 0;
-        CodeOut = 0;
-    } else {
-        ++BitIndex;
+void TQRCompress::PutBits(std::uint64_t bits, int count) {
+    CodeOut |= bits << BitIndex;
+    BitIndex += count;
+    while (BitIndex >= 8) {
+        if (m_bufferUsed == m_buffer.size()) {
+            m_stream.WriteBuffer(m_buffer.data(), m_bufferUsed);
+            m_bufferUsed = 0;
+        }
+        m_buffer[m_bufferUsed++] = static_cast<std::uint8_t>(CodeOut);
+        CodeOut >>= 8;
+        BitIndex -= 8;
     }
 }
 
 void TQRCompress::Compress(std::uint8_t symbol) {
-    // The path is collected leaf first and sent root first; it is at most 256 bits long.
-    bool path[256];
+    // Walking up from the leaf and shifting each bit in from the right leaves the root's
+    // bit lowest: the order in which bits are packed, least significant bit first.
+    std::uint64_t code = 0;
     int length = 0;
-    for (int a = symbol + kLeafBase; a != kRoot;) {
+    int a = symbol + kLeafBase;
+    while (a != kRoot && length < kWordPath) {
         const int p = Up[a];
-        path[length++] = Right[p] == a;
+        code = (code << 1) | (Child[2 * p + 1] == a ? 1u : 0u);
         a = p;
+        ++length;
     }
-    while (length > 0) SendBit(path[--length]);
+    if (a != kRoot) {
+        // The rest of a long path, nearer the root, is sent first.
+        bool upper[256];
+        int upperLength = 0;
+        for (; a != kRoot; a = Up[a]) upper[upperLength++] = Child[2 * Up[a] + 1] == a;
+        while (upperLength > 0) PutBits(upper[--upperLength] ? 1 : 0, 1);
+    }
+    PutBits(code, length);
     SemiSplay(symbol);
 }
 
 void TQRCompress::FinishCompress() {
-    if (!Encoding || BitIndex == 0) return;
-    const auto byte = static_cast<std::uint8_t>(CodeOut);
-    m_stream.WriteBuffer(&byte, 1);
-    BitIndex = 0;
-    CodeOut = 0;
+    if (!Encoding) return;
+    if (BitIndex != 0) PutBits(0, 8 - BitIndex);  // the last byte's high bits stay 0
+    m_stream.WriteBuffer(m_buffer.data(), m_bufferUsed);
+    m_bufferUsed = 0;
 }
 
 std::uint8_t TQRCompress::FetchCodeByte() {
-    std::uint8_t byte;
-    if (m_stream.Read(&byte, 1) != 1) throw StreamError(messages::streamReadError());
-    return byte;
+    if (m_bufferUsed == m_bufferFill) {
+        m_bufferFill = m_stream.Read(m_buffer.data(), m_buffer.size());
+        m_bufferUsed = 0;
+        if (m_bufferFill == 0) throw StreamError(messages::streamReadError());
+    }
+    return m_buffer[m_bufferUsed++];
+}
+
+void TQRCompress::FinishExpand() {
+    if (Encoding || m_bufferUsed == m_bufferFill) return;
+    m_stream.Seek(-static_cast<std::int64_t>(m_bufferFill - m_bufferUsed), SeekOrigin::Current);
+    m_bufferFill = m_bufferUsed = 0;
 }
 
 std::uint8_t TQRCompress::DecodeByte() {
     int n = kRoot;
-    while (n < kLeafBase) {
-        if (BitIndex == 7) {
+    do {
+        // A code byte is fetched only when its first bit is needed, so decoding stops
+        // exactly at the end of what the compressor wrote.
+        if (BitIndex == 0) {
             CodeIn = FetchCodeByte();
-            BitIndex = 0;
-        } else {
-            ++BitIndex;
+            BitIndex = 8;
         }
-        n = (CodeIn & (1u << BitIndex)) ? Right[n] : Left[n];
-    }
+        n = Child[2 * n + (CodeIn & 1)];
+        CodeIn >>= 1;
+        --BitIndex;
+    } while (n < kLeafBase);
     SemiSplay(n - kLeafBase);
     return static_cast<std::uint8_t>(n - kLeafBase);
 }

@@ -1,4 +1,6 @@
 // qrptool make: a report from EMF files, one page each.
+#include <cstdio>
+
 #include "command.h"
 #include "options.h"
 #include "report/file_stream.h"
@@ -7,12 +9,17 @@
 namespace qrp::tool {
 
 namespace {
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
+// The EMF at the start of a file. Bytes after the EMF's stated length are no part of the
+// picture (some producers leave them); they are not stored, and the user is told.
+std::unique_ptr<PagePicture> ReadEmfFile(const std::string& path) {
     auto in = FileStream::OpenRead(path);
     const std::int64_t size = in->Size();
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    in->ReadBuffer(bytes.data(), bytes.size());
-    return bytes;
+    auto picture = PagePicture::ReadFrom(*in, size);
+    const auto stored = static_cast<std::int64_t>(picture->Bytes().size());
+    if (stored < size)
+        std::fprintf(stderr, "qrptool: %s: %lld bytes after the end of the EMF are not stored\n", path.c_str(),
+                     static_cast<long long>(size - stored));
+    return picture;
 }
 }  // namespace
 
@@ -25,8 +32,7 @@ int RunMake(const Args& args) {
     // a bad input file leaves no half-made report behind.
     list.AttachStream(std::make_unique<TQRStream>(100000));
     for (std::size_t i = 1; i < parsed.positional.size(); ++i) {
-        const auto picture = PagePicture::FromBytes(ReadWholeFile(parsed.positional[i]));
-        list.AppendPage(*picture);
+        list.AppendPage(*ReadEmfFile(parsed.positional[i]));
     }
     list.Finish();
     list.SaveCopy(parsed.positional[0]);

@@ -1,0 +1,2 @@
+qrp_add_fuzzer(splay_decode_fuzz splay_decode_fuzz.cpp qrp_report)
+qrp_add_fuzzer(report_open_fuzz report_open_fuzz.cpp qrp_report)

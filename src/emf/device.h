@@ -1,0 +1,183 @@
+// The abstract drawing sink the EMF player draws on. The player resolves every GDI state
+// (map mode, world transform, selected objects, text alignment) itself, so a device sees
+// only finished geometry in OUTPUT coordinates: the coordinates of the destination
+// rectangle handed to Player::Play, as doubles, y growing downwards.
+//
+// The QPainter device implements this for preview and print; tests use a recording device
+// that writes one line per call. No call carries ownership of anything beyond its duration
+// except the shared images, which a device may keep.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qrp::emf {
+
+struct PointF {
+    double x = 0, y = 0;
+    friend bool operator==(const PointF&, const PointF&) = default;
+};
+
+struct RectF {
+    double left = 0, top = 0, right = 0, bottom = 0;
+    double Width() const { return right - left; }
+    double Height() const { return bottom - top; }
+    friend bool operator==(const RectF&, const RectF&) = default;
+};
+
+// An opaque GDI colour (COLORREF has no alpha).
+struct Color {
+    std::uint8_t r = 0, g = 0, b = 0;
+    friend bool operator==(const Color&, const Color&) = default;
+};
+
+// A decoded bitmap: width x height pixels, rows top-down, each pixel 0xAARRGGBB with the
+// colour premultiplied by alpha (so a QImage of Format_ARGB32_Premultiplied can wrap it).
+// Opaque bitmaps have alpha 255 everywhere; only ALPHABLEND sources with per-pixel alpha
+// and bitmaps given a mask carry other alpha values.
+struct Image {
+    std::int32_t width = 0, height = 0;
+    std::vector<std::uint32_t> pixels;
+};
+
+enum class PathOp : std::uint8_t { MoveTo, LineTo, CubicTo, Close };
+
+// MoveTo and LineTo use points[0]; CubicTo uses points[0] and [1] as control points and
+// points[2] as the end point; Close closes the current figure back to its start.
+struct PathElement {
+    PathOp op = PathOp::MoveTo;
+    std::array<PointF, 3> points{};
+};
+
+enum class FillRule : std::uint8_t { OddEven, Winding };  // ALTERNATE, WINDING
+
+struct Path {
+    std::vector<PathElement> elements;
+    FillRule fillRule = FillRule::OddEven;
+};
+
+enum class PenStyle : std::uint8_t { Solid, Dash, Dot, DashDot, DashDotDot, Null, InsideFrame, UserStyle, Alternate };
+enum class CapStyle : std::uint8_t { Round, Square, Flat };
+enum class JoinStyle : std::uint8_t { Round, Bevel, Miter };
+
+struct Pen {
+    PenStyle style = PenStyle::Solid;  // Null: do not stroke
+    Color color;
+    // Width in output units. 0 for a cosmetic pen: a hairline one device pixel wide.
+    double width = 0;
+    bool cosmetic = true;
+    // For every style but Solid, InsideFrame and Null: alternating dash and gap lengths in
+    // output units (for cosmetic pens in output units at the playback scale; a device may
+    // prefer its own hairline pattern). Empty for solid pens.
+    std::vector<double> dashes;
+    CapStyle cap = CapStyle::Round;
+    JoinStyle join = JoinStyle::Round;
+    double miterLimit = 10;
+    // Dash gaps are filled with backgroundColor when opaqueBackground (SETBKMODE OPAQUE).
+    bool opaqueBackground = false;
+    Color backgroundColor;
+};
+
+enum class BrushStyle : std::uint8_t { Null, Solid, Hatched, Pattern, LinearGradient };
+
+struct Brush {
+    BrushStyle style = BrushStyle::Solid;  // Null: do not fill
+    Color color;                           // Solid and Hatched: the colour; Hatched draws its lines with it
+    std::uint32_t hatch = 0;               // HS_* for Hatched
+    std::shared_ptr<const Image> pattern;  // Pattern: tiled from `origin`, one image pixel per device pixel
+    PointF origin;                         // brush origin (SETBRUSHORGEX) in output coordinates
+    // Hatched: the space between the hatch lines is filled with backgroundColor when opaqueBackground.
+    bool opaqueBackground = false;
+    Color backgroundColor;
+    // LinearGradient (GRADIENTFILL rectangles): color at gradientStart, gradientEndColor at gradientEnd.
+    PointF gradientStart, gradientEnd;
+    Color gradientEndColor;
+};
+
+struct Font {
+    std::u16string faceName;
+    // |lfHeight| mapped to output units (vertical scale of the mapping at the time of drawing).
+    double height = 0;
+    // The recorded lfHeight: negative asks for the character (em) height, positive for the
+    // cell height (ascent + descent), 0 for the default size.
+    std::int32_t logicalHeight = 0;
+    double width = 0;  // average character width in output units; 0 = the font's own
+    std::int32_t weight = 400;
+    bool italic = false, underline = false, strikeOut = false;
+    std::uint8_t charset = 0;
+    // Angle of the baseline, degrees counter-clockwise as seen on the output (escapement plus
+    // the rotation of the mapping); orientation likewise for the glyphs themselves.
+    double escapement = 0;
+    double orientation = 0;
+};
+
+struct TextRun {
+    std::u16string text;  // UTF-16 (EXTTEXTOUTA text is already decoded by the font's charset)
+    // One entry per UTF-16 unit of `text`: where that glyph's advance starts on the alignment
+    // line, in output coordinates, with the horizontal part of `align` already resolved.
+    // Empty when the record gave no advances: the device then measures the text and aligns
+    // it at `reference` with the horizontal part of `align` itself.
+    std::vector<PointF> origins;
+    PointF reference;          // the reference point (current position for TA_UPDATECP)
+    std::uint32_t align = 0;   // TA_* flags. The vertical part (TA_TOP, TA_BASELINE, TA_BOTTOM)
+                               // is always the device's job: only it knows ascent and descent.
+    std::uint32_t options = 0; // ETO_* flags as recorded (ETO_GLYPH_INDEX: text holds glyph indices)
+    Font font;
+    Color color;
+    // OPAQUE background mode: the device fills each glyph cell with backgroundColor first.
+    bool opaqueBackground = false;
+    Color backgroundColor;
+    // ETO_CLIPPED: the text is clipped to this area (a rectangle, possibly rotated). The
+    // ETO_OPAQUE rectangle is not here: the player fills it with DrawPath before the text.
+    std::optional<Path> clip;
+};
+
+struct BlendFunction {
+    std::uint8_t op = 0, flags = 0;
+    std::uint8_t sourceConstantAlpha = 255;
+    std::uint8_t alphaFormat = 0;  // AC_SRC_ALPHA: the image's per-pixel alpha applies
+};
+
+struct ImageDraw {
+    std::shared_ptr<const Image> image;
+    RectF source;  // in image pixels, top-left origin; may exceed the image (outside is transparent)
+    // Output coordinates of the source rectangle's top-left, top-right and bottom-left
+    // corners: a parallelogram (a plain rectangle unless rotated, sheared or PLGBLT).
+    std::array<PointF, 3> destination{};
+    std::uint32_t rop = 0;  // ternary raster operation, e.g. SRCCOPY, SRCAND, SRCPAINT
+    std::optional<BlendFunction> blend;     // ALPHABLEND
+    std::optional<Color> transparentColor;  // TRANSPARENTBLT: source pixels of this colour are skipped
+};
+
+enum class ClipMode : std::uint8_t { Intersect, Unite, Xor, Difference, Replace };
+
+struct ClipStep {
+    ClipMode mode = ClipMode::Intersect;
+    Path path;
+};
+
+// The clip area: start from "everything" and apply the steps in order. No steps: no clip.
+// The player always sends the whole clip, so a device needs no clip stack of its own.
+struct Clip {
+    std::vector<ClipStep> steps;
+};
+
+class Device {
+public:
+    virtual ~Device() = default;
+
+    // Replaces the clip for every following call.
+    virtual void SetClip(const Clip& clip) = 0;
+    // Fills `path` with `brush` (unless Null), then strokes it with `pen` (unless Null).
+    // rop2 is the SETROP2 mode (R2_COPYPEN normally; R2_NOP draws nothing, R2_XORPEN etc.
+    // are for devices that can do them).
+    virtual void DrawPath(const Path& path, const Pen& pen, const Brush& brush, std::uint32_t rop2) = 0;
+    virtual void DrawText(const TextRun& run) = 0;
+    virtual void DrawImage(const ImageDraw& draw) = 0;
+};
+
+}  // namespace qrp::emf

@@ -1,0 +1,81 @@
+#include "text_filter.h"
+
+#include <algorithm>
+
+#include "output_file.h"
+#include "report/errors.h"
+#include "report/messages.h"
+#include "rounding.h"
+
+namespace qrp::exporter {
+
+namespace {
+
+// Tenths of a millimetre per point: 254 / 72.
+constexpr long double kTenthsPerPoint = 127.0L / 36.0L;
+// Narrows the character grid against the font size: about 12 columns per inch at 10 points.
+constexpr long double kColumnFactor = 1.7L;
+
+// Writes text over the characters of line from 1-based position p on, as the text
+// starts there; positions before 1 insert at the start, past the end append.
+void Overwrite(std::string& line, std::int64_t p, const std::string& text) {
+    const auto size = static_cast<std::int64_t>(line.size());
+    if (p >= 1 && p <= size) {
+        line.erase(static_cast<std::size_t>(p - 1), text.size());
+    }
+    const std::int64_t at = p < 1 ? 0 : std::min(p - 1, static_cast<std::int64_t>(line.size()));
+    line.insert(static_cast<std::size_t>(at), text);
+}
+
+}  // namespace
+
+std::string TQRAsciiExportFilter::DescribeFilter() { return messages::textFilterDescription(); }
+
+std::string TQRAsciiExportFilter::DefaultExtension() { return messages::textFilterExtension(); }
+
+std::string TQRAsciiExportFilter::ShownName() { return messages::textFilterName(); }
+
+void TQRAsciiExportFilter::BeginExport(std::int32_t, std::int32_t PaperHeight, const TFont& Font) {
+    FOutFile = CreateOutputFile(FFileName);
+    if (Font.Size == 0) throw Error(messages::floatingPointDivisionByZero());
+    FCellHeight = Font.Size * kTenthsPerPoint;
+    FCellWidth = Font.Size * kTenthsPerPoint;
+    FLinesUsed = static_cast<std::int32_t>(RoundHalfEven(PaperHeight / FCellHeight));
+}
+
+void TQRAsciiExportFilter::BeginPage() { FLines.clear(); }
+
+void TQRAsciiExportFilter::AddText(long double X, long double Y, const TFont&, TColor, TAlignment Alignment,
+                                   const std::string& Text) {
+    long double c = X / FCellWidth * kColumnFactor;
+    const long double r = Y / FCellHeight;
+    if (Alignment == taRightJustify) c -= static_cast<long double>(Text.size());
+    std::string& line = FLines[RoundHalfEven(r)];
+    const std::int64_t p = RoundHalfEven(c);
+    if (c > static_cast<long double>(line.size())) {
+        // c > size makes p >= size, so this never goes negative.
+        line.append(static_cast<std::size_t>(p) - line.size(), ' ');
+    }
+    Overwrite(line, p, Text);
+}
+
+void TQRAsciiExportFilter::FinishPage() {
+    std::string page;
+    for (auto it = FLines.begin(); it != FLines.end() && it->first < FLinesUsed; ++it) {
+        if (it->second.empty()) continue;
+        page += it->second;
+        page += "\r\n";
+    }
+    if (page.empty()) return;
+    if (!FOutFile) throw StreamError(messages::streamWriteError());
+    FOutFile->WriteBuffer(page.data(), page.size());
+}
+
+void TQRAsciiExportFilter::EndExport() {
+    if (FOutFile) FOutFile->Close();
+    FOutFile.reset();
+}
+
+TQRTextFilter::TQRTextFilter() : TQRFilterRegistration(FilterClassOf<TQRAsciiExportFilter>) {}
+
+}  // namespace qrp::exporter

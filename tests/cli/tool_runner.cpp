@@ -1,0 +1,44 @@
+#include "tool_runner.h"
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "support/test_paths.h"
+
+namespace qrp::test {
+
+namespace {
+std::string Quote(const std::string& arg) {
+    std::string quoted = "'";
+    for (char c : arg) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+std::string Slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+}  // namespace
+
+ToolResult RunQrptool(const std::vector<std::string>& args) {
+    ScratchDir dir;
+    std::string command = Quote(QRPTOOL_PATH);
+    for (const std::string& arg : args) command += " " + Quote(arg);
+    command += " >" + Quote((dir / "out").string()) + " 2>" + Quote((dir / "err").string()) + " </dev/null";
+    const int raw = std::system(command.c_str());
+    ToolResult result;
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    result.out = Slurp(dir / "out");
+    result.err = Slurp(dir / "err");
+    return result;
+}
+
+}  // namespace qrp::test
