@@ -1,12 +1,11 @@
 // Throughput of the splay-tree page codec on real EMF pages, beside zlib (level 6) on the
 // same pages. Pages come from $QRP_CORPUS_DIR/emf or the corpus beside the checkout.
-#include <zlib.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
+#include <zlib.h>
 
 #include <benchmark/benchmark.h>
 
@@ -22,9 +21,11 @@ const std::vector<Bytes>& Pages() {
         std::vector<Bytes> result;
         const char* env = std::getenv("QRP_CORPUS_DIR");
         const std::filesystem::path dir = std::filesystem::path(env && *env ? env : QRP_CORPUS_DIR) / "emf";
-        if (!std::filesystem::is_directory(dir)) return result;
+        if (!std::filesystem::is_directory(dir))
+            return result;
         std::vector<std::filesystem::path> files;
-        for (const auto& entry : std::filesystem::directory_iterator(dir)) files.push_back(entry.path());
+        for (const auto& entry : std::filesystem::directory_iterator(dir))
+            files.push_back(entry.path());
         std::sort(files.begin(), files.end());
         for (const auto& file : files) {
             std::ifstream in(file, std::ios::binary);
@@ -37,20 +38,23 @@ const std::vector<Bytes>& Pages() {
 
 std::size_t TotalBytes() {
     std::size_t total = 0;
-    for (const Bytes& page : Pages()) total += page.size();
+    for (const Bytes& page : Pages())
+        total += page.size();
     return total;
 }
 
 Bytes Pack(const Bytes& plain) {
     qrp::MemoryStream out;
     qrp::TQRCompress codec(out, true);
-    for (std::uint8_t byte : plain) codec.Compress(byte);
+    for (std::uint8_t byte : plain)
+        codec.Compress(byte);
     codec.FinishCompress();
     return out.TakeData();
 }
 
 void SetUp(benchmark::State& state) {
-    if (Pages().empty()) state.SkipWithError("no EMF corpus (set QRP_CORPUS_DIR)");
+    if (Pages().empty())
+        state.SkipWithError("no EMF corpus (set QRP_CORPUS_DIR)");
 }
 
 void BM_SplayPack(benchmark::State& state) {
@@ -58,7 +62,8 @@ void BM_SplayPack(benchmark::State& state) {
     std::size_t packed = 0;
     for (auto _ : state) {
         packed = 0;
-        for (const Bytes& page : Pages()) packed += Pack(page).size();
+        for (const Bytes& page : Pages())
+            packed += Pack(page).size();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * TotalBytes()));
     state.counters["ratio"] = static_cast<double>(packed) / static_cast<double>(TotalBytes());
@@ -67,14 +72,16 @@ void BM_SplayPack(benchmark::State& state) {
 void BM_SplayUnpack(benchmark::State& state) {
     SetUp(state);
     std::vector<Bytes> packed;
-    for (const Bytes& page : Pages()) packed.push_back(Pack(page));
+    for (const Bytes& page : Pages())
+        packed.push_back(Pack(page));
     Bytes plain;
     for (auto _ : state) {
         for (std::size_t i = 0; i < packed.size(); ++i) {
             qrp::ByteViewStream in(packed[i]);
             qrp::TQRCompress codec(in, false);
             plain.resize(Pages()[i].size());
-            for (auto& byte : plain) byte = codec.DecodeByte();
+            for (auto& byte : plain)
+                byte = codec.DecodeByte();
             benchmark::DoNotOptimize(plain.data());
         }
     }
@@ -94,7 +101,8 @@ void BM_ZlibDeflate6(benchmark::State& state) {
     std::size_t packed = 0;
     for (auto _ : state) {
         packed = 0;
-        for (const Bytes& page : Pages()) packed += Deflate(page).size();
+        for (const Bytes& page : Pages())
+            packed += Deflate(page).size();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * TotalBytes()));
     state.counters["ratio"] = static_cast<double>(packed) / static_cast<double>(TotalBytes());
@@ -103,7 +111,8 @@ void BM_ZlibDeflate6(benchmark::State& state) {
 void BM_ZlibInflate(benchmark::State& state) {
     SetUp(state);
     std::vector<Bytes> packed;
-    for (const Bytes& page : Pages()) packed.push_back(Deflate(page));
+    for (const Bytes& page : Pages())
+        packed.push_back(Deflate(page));
     Bytes plain;
     for (auto _ : state) {
         for (std::size_t i = 0; i < packed.size(); ++i) {

@@ -10,7 +10,7 @@ packages=(
   xvfb xauth imagemagick poppler-utils
   cups cups-client cups-bsd printer-driver-cups-pdf
   fontconfig fonts-dejavu-core fonts-arphic-uming fonts-arphic-ukai fonts-liberation2
-  librsvg2-bin
+  librsvg2-bin emf2svg
 )
 
 missing=()

@@ -21,7 +21,8 @@ void PutU32(Bytes& out, std::uint32_t v) {
 void PutRecord(Bytes& out, std::uint32_t type, const std::vector<std::uint32_t>& fields) {
     PutU32(out, type);
     PutU32(out, static_cast<std::uint32_t>(8 + 4 * fields.size()));
-    for (std::uint32_t f : fields) PutU32(out, f);
+    for (std::uint32_t f : fields)
+        PutU32(out, f);
 }
 
 // An A4 page at 96 pixels per inch with a frame, a rule and one text line per row.
@@ -31,9 +32,32 @@ Bytes MakePage(int number, int pages, bool landscape) {
     Bytes out;
     // EMR_HEADER, 108 bytes: bounds, frame (0.01 mm), signature, version, sizes, counts,
     // reference device in pixels and millimetres, pixel format, OpenGL, micrometres.
-    PutRecord(out, 1, {0, 0, widthPx - 1, heightPx - 1, 0, 0, widthMm * 100, heightMm * 100, 0x464D4520, 0x10000, 0,
-                       0, 0, 0, 0, 0, widthPx, heightPx, widthMm, heightMm, 0, 0, 0, widthMm * 1000,
-                       heightMm * 1000});
+    PutRecord(out, 1,
+              {0,
+               0,
+               widthPx - 1,
+               heightPx - 1,
+               0,
+               0,
+               widthMm * 100,
+               heightMm * 100,
+               0x464D4520,
+               0x10000,
+               0,
+               0,
+               0,
+               0,
+               0,
+               0,
+               widthPx,
+               heightPx,
+               widthMm,
+               heightMm,
+               0,
+               0,
+               0,
+               widthMm * 1000,
+               heightMm * 1000});
     int records = 1;
     // EMR_RECTANGLE around the page body, EMR_MOVETOEX / EMR_LINETO as a rule under the heading.
     PutRecord(out, 43, {48, 48, widthPx - 48, heightPx - 48});
@@ -57,7 +81,8 @@ void WriteReport(const std::string& path, int pages, bool landscape, bool packed
     qrp::TQRPageList list;
     list.SetCompression(packed);
     list.AttachStream(std::make_unique<qrp::TQRStream>(100000));
-    for (int n = 1; n <= pages; ++n) list.AppendPage(*qrp::PagePicture::FromBytes(MakePage(n, pages, landscape)));
+    for (int n = 1; n <= pages; ++n)
+        list.AppendPage(*qrp::PagePicture::FromBytes(MakePage(n, pages, landscape)));
     list.Finish();
     list.SaveCopy(path);
 }

@@ -9,28 +9,38 @@ namespace {
 // Logical units per millimetre of the fixed map modes; y grows upwards in all of them.
 double UnitsPerMm(std::uint32_t mode) {
     switch (mode) {
-        case kMmLoMetric: return 10;
-        case kMmHiMetric: return 100;
-        case kMmLoEnglish: return 100 / 25.4;
-        case kMmHiEnglish: return 1000 / 25.4;
-        case kMmTwips: return 1440 / 25.4;
-        default: return 0;
+        case kMmLoMetric:
+            return 10;
+        case kMmHiMetric:
+            return 100;
+        case kMmLoEnglish:
+            return 100 / 25.4;
+        case kMmHiEnglish:
+            return 1000 / 25.4;
+        case kMmTwips:
+            return 1440 / 25.4;
+        default:
+            return 0;
     }
 }
 
-double SafeRatio(double numerator, double denominator) { return denominator == 0 ? 1 : numerator / denominator; }
+double SafeRatio(double numerator, double denominator) {
+    return denominator == 0 ? 1 : numerator / denominator;
+}
 
 }  // namespace
 
 void SetMapMode(DcState& state, std::uint32_t mode, PointF pixelsPerMm) {
-    if (mode < kMmText || mode > kMmAnisotropic) return;
+    if (mode < kMmText || mode > kMmAnisotropic)
+        return;
     state.mapMode = mode;
     if (mode == kMmText) {
         state.windowExt = state.viewportExt = {1, 1};
         return;
     }
     const double units = UnitsPerMm(mode == kMmIsotropic ? kMmLoMetric : mode);
-    if (units == 0) return;  // MM_ANISOTROPIC keeps the extents it finds
+    if (units == 0)
+        return;  // MM_ANISOTROPIC keeps the extents it finds
     // One millimetre of window is pixelsPerMm of viewport.
     state.windowExt = {units, units};
     state.viewportExt = {pixelsPerMm.x, -pixelsPerMm.y};

@@ -56,6 +56,8 @@ Matrix PageToDevice(const DcState& state);
 void SetMapMode(DcState& state, std::uint32_t mode, PointF pixelsPerMm);
 
 // True for MM_ISOTROPIC and MM_ANISOTROPIC, the modes whose extents records may change.
-inline bool ExtentsSettable(std::uint32_t mode) { return mode == kMmIsotropic || mode == kMmAnisotropic; }
+inline bool ExtentsSettable(std::uint32_t mode) {
+    return mode == kMmIsotropic || mode == kMmAnisotropic;
+}
 
 }  // namespace qrp::emf

@@ -122,10 +122,10 @@ struct TextRun {
     // Empty when the record gave no advances: the device then measures the text and aligns
     // it at `reference` with the horizontal part of `align` itself.
     std::vector<PointF> origins;
-    PointF reference;          // the reference point (current position for TA_UPDATECP)
-    std::uint32_t align = 0;   // TA_* flags. The vertical part (TA_TOP, TA_BASELINE, TA_BOTTOM)
-                               // is always the device's job: only it knows ascent and descent.
-    std::uint32_t options = 0; // ETO_* flags as recorded (ETO_GLYPH_INDEX: text holds glyph indices)
+    PointF reference;           // the reference point (current position for TA_UPDATECP)
+    std::uint32_t align = 0;    // TA_* flags. The vertical part (TA_TOP, TA_BASELINE, TA_BOTTOM)
+                                // is always the device's job: only it knows ascent and descent.
+    std::uint32_t options = 0;  // ETO_* flags as recorded (ETO_GLYPH_INDEX: text holds glyph indices)
     Font font;
     Color color;
     // OPAQUE background mode: the device fills each glyph cell with backgroundColor first.
@@ -148,7 +148,7 @@ struct ImageDraw {
     // Output coordinates of the source rectangle's top-left, top-right and bottom-left
     // corners: a parallelogram (a plain rectangle unless rotated, sheared or PLGBLT).
     std::array<PointF, 3> destination{};
-    std::uint32_t rop = 0;  // ternary raster operation, e.g. SRCCOPY, SRCAND, SRCPAINT
+    std::uint32_t rop = 0;                  // ternary raster operation, e.g. SRCCOPY, SRCAND, SRCPAINT
     std::optional<BlendFunction> blend;     // ALPHABLEND
     std::optional<Color> transparentColor;  // TRANSPARENTBLT: source pixels of this colour are skipped
 };
@@ -167,7 +167,7 @@ struct Clip {
 };
 
 class Device {
-public:
+  public:
     virtual ~Device() = default;
 
     // Replaces the clip for every following call.

@@ -24,12 +24,14 @@ struct Channel {
     std::uint32_t max = 0;
 
     explicit Channel(std::uint32_t m) : mask(m) {
-        if (m == 0) return;
+        if (m == 0)
+            return;
         shift = std::countr_zero(m);
         max = m >> shift;
     }
     std::uint8_t Get(std::uint32_t value) const {
-        if (max == 0) return 0;
+        if (max == 0)
+            return 0;
         return static_cast<std::uint8_t>(((value & mask) >> shift) * 255 / max);
     }
 };
@@ -42,7 +44,8 @@ struct Layout {
 };
 
 std::optional<Layout> ReadLayout(std::span<const std::uint8_t> info) {
-    if (info.size() < 4) return std::nullopt;
+    if (info.size() < 4)
+        return std::nullopt;
     Layout layout;
     layout.headerSize = LoadU32(info.data() + kBmiSize);
     if (layout.headerSize == kBmiCoreHeaderSize && info.size() >= kBmiCoreHeaderSize) {
@@ -52,7 +55,8 @@ std::optional<Layout> ReadLayout(std::span<const std::uint8_t> info) {
         layout.info.bitCount = LoadU16(info.data() + 10);
         return layout;
     }
-    if (layout.headerSize < kBmiInfoHeaderSize || layout.headerSize > info.size()) return std::nullopt;
+    if (layout.headerSize < kBmiInfoHeaderSize || layout.headerSize > info.size())
+        return std::nullopt;
     layout.info.width = LoadI32(info.data() + kBmiWidth);
     layout.info.height = LoadI32(info.data() + kBmiHeight);
     layout.info.bitCount = LoadU16(info.data() + kBmiBitCount);
@@ -63,7 +67,10 @@ std::optional<Layout> ReadLayout(std::span<const std::uint8_t> info) {
 
 std::vector<std::uint32_t> ReadColorTable(const Layout& layout, const DibSource& source) {
     std::vector<std::uint32_t> table;
-    if (layout.info.bitCount > 8) return table;
+    if (layout.info.bitCount > 8)
+        return table;
+    if (source.monochrome && layout.info.bitCount == 1)
+        return {kOpaqueBlack, 0xFFFFFFFF};
     const std::uint32_t full = 1u << layout.info.bitCount;
     const std::uint32_t count = layout.colorsUsed != 0 && layout.colorsUsed < full ? layout.colorsUsed : full;
     std::size_t at = layout.headerSize;
@@ -85,7 +92,7 @@ std::vector<std::uint32_t> ReadColorTable(const Layout& layout, const DibSource&
 }
 
 class Canvas {
-public:
+  public:
     Canvas(Image& image, bool bottomUp) : m_image(image), m_bottomUp(bottomUp) {}
     // Row as stored in the DIB (0 = first stored row).
     std::uint32_t* Row(std::int64_t stored) {
@@ -93,7 +100,7 @@ public:
         return m_image.pixels.data() + y * m_image.width;
     }
 
-private:
+  private:
     Image& m_image;
     bool m_bottomUp;
 };
@@ -111,7 +118,8 @@ void DecodeUncompressed(const Layout& layout, const DibSource& source, const std
     if (layout.info.compression == kBiBitfields && (bpp == 16 || bpp == 32)) {
         // Masks sit inside V4/V5 headers or right after a plain info header.
         if (kBmiInfoHeaderSize + 12 <= source.info.size()) {
-            for (int i = 0; i < 3; ++i) masks[i] = LoadU32(source.info.data() + kBmiInfoHeaderSize + 4 * i);
+            for (int i = 0; i < 3; ++i)
+                masks[i] = LoadU32(source.info.data() + kBmiInfoHeaderSize + 4 * i);
         }
     }
     const Channel red(masks[0]), green(masks[1]), blue(masks[2]);
@@ -145,7 +153,8 @@ void DecodeUncompressed(const Layout& layout, const DibSource& source, const std
                         const std::uint8_t a = static_cast<std::uint8_t>(v >> 24);
                         out[x] = (static_cast<std::uint32_t>(a) << 24) |
                                  (static_cast<std::uint32_t>(std::min(red.Get(v), a)) << 16) |
-                                 (static_cast<std::uint32_t>(std::min(green.Get(v), a)) << 8) | std::min(blue.Get(v), a);
+                                 (static_cast<std::uint32_t>(std::min(green.Get(v), a)) << 8) |
+                                 std::min(blue.Get(v), a);
                     } else {
                         out[x] = Opaque(red.Get(v), green.Get(v), blue.Get(v));
                     }
@@ -164,14 +173,16 @@ void DecodeRle(const Layout& layout, const DibSource& source, const std::vector<
     std::size_t at = 0;
     std::int64_t x = 0, y = 0;
     auto put = [&](std::uint32_t index) {
-        if (x < image.width && y < image.height) canvas.Row(y)[x] = table[index & 0xFF];
+        if (x < image.width && y < image.height)
+            canvas.Row(y)[x] = table[index & 0xFF];
         ++x;
     };
     while (at + 2 <= in.size() && y < image.height) {
         const std::uint8_t count = in[at], value = in[at + 1];
         at += 2;
         if (count > 0) {
-            for (int i = 0; i < count; ++i) put(four ? ((i & 1) ? value & 0xF : value >> 4) : value);
+            for (int i = 0; i < count; ++i)
+                put(four ? ((i & 1) ? value & 0xF : value >> 4) : value);
             continue;
         }
         if (value == 0) {  // end of line
@@ -179,13 +190,16 @@ void DecodeRle(const Layout& layout, const DibSource& source, const std::vector<
         } else if (value == 1) {  // end of bitmap
             break;
         } else if (value == 2) {  // delta
-            if (at + 2 > in.size()) break;
+            if (at + 2 > in.size())
+                break;
             x += in[at], y += in[at + 1];
             at += 2;
         } else {  // absolute run of `value` pixels, padded to a 16-bit boundary
             const std::size_t bytes = four ? (value + 1u) / 2 : value;
-            if (at + bytes > in.size()) break;
-            for (int i = 0; i < value; ++i) put(four ? ((i & 1) ? in[at + i / 2] & 0xF : in[at + i / 2] >> 4) : in[at + i]);
+            if (at + bytes > in.size())
+                break;
+            for (int i = 0; i < value; ++i)
+                put(four ? ((i & 1) ? in[at + i / 2] & 0xF : in[at + i / 2] >> 4) : in[at + i]);
             at += (bytes + 1) & ~std::size_t{1};
         }
     }
@@ -195,23 +209,29 @@ void DecodeRle(const Layout& layout, const DibSource& source, const std::vector<
 
 std::optional<DibInfo> ReadDibInfo(std::span<const std::uint8_t> info) {
     const auto layout = ReadLayout(info);
-    if (!layout) return std::nullopt;
+    if (!layout)
+        return std::nullopt;
     return layout->info;
 }
 
 std::shared_ptr<Image> DecodeDib(const DibSource& source) {
     const auto layout = ReadLayout(source.info);
-    if (!layout) return nullptr;
+    if (!layout)
+        return nullptr;
     const DibInfo& info = layout->info;
     const std::uint32_t c = info.compression;
     const std::uint16_t bpp = info.bitCount;
     const bool rle = (c == kBiRle8 && bpp == 8) || (c == kBiRle4 && bpp == 4);
     const bool plain = c == kBiRgb || (c == kBiBitfields && (bpp == 16 || bpp == 32));
-    if (!rle && !plain) return nullptr;
-    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return nullptr;
-    if (info.width <= 0 || info.height == 0 || info.height == INT32_MIN) return nullptr;
+    if (!rle && !plain)
+        return nullptr;
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
+        return nullptr;
+    if (info.width <= 0 || info.height == 0 || info.height == INT32_MIN)
+        return nullptr;
     const std::int64_t height = info.height < 0 ? -static_cast<std::int64_t>(info.height) : info.height;
-    if (static_cast<std::uint64_t>(info.width) * static_cast<std::uint64_t>(height) > kMaxImagePixels) return nullptr;
+    if (static_cast<std::uint64_t>(info.width) * static_cast<std::uint64_t>(height) > kMaxImagePixels)
+        return nullptr;
 
     auto image = std::make_shared<Image>();
     image->width = info.width;

@@ -19,10 +19,13 @@ inline constexpr std::uint64_t kMaxImagePixels = 64ull << 20;
 struct DibSource {
     std::span<const std::uint8_t> info;  // BITMAPINFOHEADER (or BITMAPCOREHEADER) + colour table
     std::span<const std::uint8_t> bits;
-    std::uint32_t usage = 0;             // DIB_RGB_COLORS or DIB_PAL_COLORS
-    std::span<const Color> palette;      // the selected logical palette, for DIB_PAL_COLORS
+    std::uint32_t usage = 0;         // DIB_RGB_COLORS or DIB_PAL_COLORS
+    std::span<const Color> palette;  // the selected logical palette, for DIB_PAL_COLORS
     // Keep 32-bpp alpha (ALPHABLEND with AC_SRC_ALPHA); otherwise every pixel is opaque.
     bool keepAlpha = false;
+    // 1 bpp only: decode index 0 as black and 1 as white whatever the colour table says
+    // (monochrome brushes take their colours from the DC when used).
+    bool monochrome = false;
 };
 
 struct DibInfo {

@@ -128,11 +128,11 @@ inline constexpr std::uint32_t kEmrTransparentBlt = 116;
 inline constexpr std::uint32_t kEmrGradientFill = 118;
 
 // ---- EMR_HEADER ----
-inline constexpr std::size_t kHeaderBounds = 8;   // RECTL, device units, inclusive
-inline constexpr std::size_t kHeaderFrame = 24;   // RECTL, 0.01 mm, inclusive
+inline constexpr std::size_t kHeaderBounds = 8;  // RECTL, device units, inclusive
+inline constexpr std::size_t kHeaderFrame = 24;  // RECTL, 0.01 mm, inclusive
 inline constexpr std::size_t kHeaderSignature = 40;
 inline constexpr std::size_t kHeaderVersion = 44;
-inline constexpr std::size_t kHeaderBytes = 48;   // whole file
+inline constexpr std::size_t kHeaderBytes = 48;  // whole file
 inline constexpr std::size_t kHeaderRecords = 52;
 inline constexpr std::size_t kHeaderHandles = 56;  // u16
 inline constexpr std::size_t kHeaderDescriptionChars = 60;
@@ -210,16 +210,17 @@ inline constexpr std::size_t kPaletteEntries = 16;
 
 // ---- Bitmaps. Every DIB is located by (offBmi, cbBmi, offBits, cbBits) counted from the record start. ----
 // EMR_BITBLT, EMR_STRETCHBLT, EMR_MASKBLT, EMR_ALPHABLEND and EMR_TRANSPARENTBLT share this prefix.
-inline constexpr std::size_t kBltDest = 24;       // xDest, yDest, cxDest, cyDest
-inline constexpr std::size_t kBltRop = 40;        // dwRop (ALPHABLEND: BLENDFUNCTION; TRANSPARENTBLT: colour)
-inline constexpr std::size_t kBltSrc = 44;        // xSrc, ySrc
-inline constexpr std::size_t kBltXform = 52;      // XFORM, 6 floats
+inline constexpr std::size_t kBltDest = 24;   // xDest, yDest, cxDest, cyDest
+inline constexpr std::size_t kBltRop = 40;    // dwRop (ALPHABLEND: BLENDFUNCTION; TRANSPARENTBLT: colour)
+inline constexpr std::size_t kBltSrc = 44;    // xSrc, ySrc
+inline constexpr std::size_t kBltXform = 52;  // XFORM, 6 floats
 inline constexpr std::size_t kBltBkColor = 76;
 inline constexpr std::size_t kBltUsage = 80;
-inline constexpr std::size_t kBltBmi = 84;        // offBmiSrc, cbBmiSrc, offBitsSrc, cbBitsSrc
-inline constexpr std::size_t kBltSrcExtent = 100; // cxSrc, cySrc: not in EMR_BITBLT
+inline constexpr std::size_t kBltBmi = 84;         // offBmiSrc, cbBmiSrc, offBitsSrc, cbBitsSrc
+inline constexpr std::size_t kBltSrcExtent = 100;  // cxSrc, cySrc: not in EMR_BITBLT
 inline constexpr std::size_t kBitBltSize = 100;
-inline constexpr std::size_t kMaskBltMask = 100;  // xMask, yMask, iUsageMask, offBmiMask, cbBmiMask, offBitsMask, cbBitsMask
+inline constexpr std::size_t kMaskBltMask =
+    100;  // xMask, yMask, iUsageMask, offBmiMask, cbBmiMask, offBitsMask, cbBitsMask
 // EMR_PLGBLT: aptlDest[3], xSrc, ySrc, cxSrc, cySrc, xformSrc, crBkColorSrc, iUsageSrc, src DIB, mask.
 inline constexpr std::size_t kPlgBltDest = 24;
 inline constexpr std::size_t kPlgBltSrc = 48;
@@ -272,7 +273,7 @@ inline constexpr std::size_t kSelectClipRgnMode = 12;
 inline constexpr std::size_t kSelectClipRgnData = 16;
 inline constexpr std::size_t kFillRgnBrush = 28;
 inline constexpr std::size_t kFillRgnData = 32;
-inline constexpr std::size_t kFrameRgnData = 40;  // after ihBrush and szlStroke
+inline constexpr std::size_t kFrameRgnData = 40;   // after ihBrush and szlStroke
 inline constexpr std::size_t kInvertRgnData = 28;  // bounds, cbRgnData, RgnData
 inline constexpr std::uint32_t kRgnAnd = 1;
 inline constexpr std::uint32_t kRgnOr = 2;
@@ -432,6 +433,7 @@ inline constexpr std::uint32_t kPatInvert = 0x005A0049;
 inline constexpr std::uint32_t kDstInvert = 0x00550009;
 inline constexpr std::uint32_t kBlackness = 0x00000042;
 inline constexpr std::uint32_t kWhiteness = 0x00FF0062;
+inline constexpr std::uint32_t kDestinationOnly = 0x00AA0029;  // leaves the destination as it is
 // ALPHABLEND's BLENDFUNCTION.AlphaFormat
 inline constexpr std::uint8_t kAcSrcOver = 0x00;
 inline constexpr std::uint8_t kAcSrcAlpha = 0x01;

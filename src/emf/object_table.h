@@ -17,7 +17,7 @@ struct PenObject {
     std::uint32_t style = 0;  // PS_* style, end cap, join and type bits
     double width = 0;
     Color color;
-    bool null = false;             // PS_NULL or a BS_NULL brush
+    bool null = false;               // PS_NULL or a BS_NULL brush
     std::vector<double> userDashes;  // PS_USERSTYLE
 };
 
@@ -49,7 +49,7 @@ using ObjectRef = std::shared_ptr<const GdiObject>;
 inline constexpr std::uint32_t kMaxObjects = 65536;
 
 class ObjectTable {
-public:
+  public:
     // Stores `object` at `index`, replacing what was there. Index 0 is reserved for the
     // picture itself and indexes past kMaxObjects are ignored.
     void Put(std::uint32_t index, GdiObject object);
@@ -59,7 +59,7 @@ public:
 
     static ObjectRef Stock(std::uint32_t which);
 
-private:
+  private:
     std::vector<ObjectRef> m_objects;
 };
 

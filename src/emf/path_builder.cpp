@@ -12,29 +12,32 @@ constexpr double kPi = std::numbers::pi;
 constexpr int kFlattenSegments = 16;
 
 RectF Normalized(const RectF& r) {
-    return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
-            std::max(r.top, r.bottom)};
+    return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right), std::max(r.top, r.bottom)};
 }
 
 }  // namespace
 
 void PathBuilder::MoveTo(PointF p) {
-    if (Full()) return;
+    if (Full())
+        return;
     m_path.elements.push_back({PathOp::MoveTo, {m_toOutput.Map(p)}});
 }
 
 void PathBuilder::LineTo(PointF p) {
-    if (Full()) return;
+    if (Full())
+        return;
     m_path.elements.push_back({PathOp::LineTo, {m_toOutput.Map(p)}});
 }
 
 void PathBuilder::CubicTo(PointF c1, PointF c2, PointF end) {
-    if (Full()) return;
+    if (Full())
+        return;
     m_path.elements.push_back({PathOp::CubicTo, {m_toOutput.Map(c1), m_toOutput.Map(c2), m_toOutput.Map(end)}});
 }
 
 void PathBuilder::Close() {
-    if (Full()) return;
+    if (Full())
+        return;
     m_path.elements.push_back({PathOp::Close, {}});
 }
 
@@ -81,7 +84,8 @@ void PathBuilder::Arc(const RectF& box, double start, double sweep, bool connect
     } else {
         MoveTo(at(start));
     }
-    if (!std::isfinite(sweep) || sweep == 0) return;
+    if (!std::isfinite(sweep) || sweep == 0)
+        return;
     const int pieces = std::clamp(static_cast<int>(std::ceil(std::fabs(sweep) / (kPi / 2) - 1e-9)), 1, 4);
     const double step = sweep / pieces;
     const double k = 4.0 / 3.0 * std::tan(step / 4);
@@ -106,13 +110,27 @@ double ArcSweep(double start, double end, bool counterClockwise, bool flipped) {
     const bool decreasing = counterClockwise != flipped;
     double sweep = end - start;
     if (decreasing) {
-        while (sweep >= 0) sweep -= 2 * kPi;
-        while (sweep < -2 * kPi) sweep += 2 * kPi;
+        while (sweep >= 0)
+            sweep -= 2 * kPi;
+        while (sweep < -2 * kPi)
+            sweep += 2 * kPi;
     } else {
-        while (sweep <= 0) sweep += 2 * kPi;
-        while (sweep > 2 * kPi) sweep -= 2 * kPi;
+        while (sweep <= 0)
+            sweep += 2 * kPi;
+        while (sweep > 2 * kPi)
+            sweep -= 2 * kPi;
     }
     return sweep;
+}
+
+bool IsFinite(const Path& path) {
+    for (const PathElement& e : path.elements) {
+        for (const PointF& p : e.points) {
+            if (!std::isfinite(p.x) || !std::isfinite(p.y))
+                return false;
+        }
+    }
+    return true;
 }
 
 void Flatten(Path& path) {
@@ -122,15 +140,17 @@ void Flatten(Path& path) {
     for (const PathElement& e : path.elements) {
         if (e.op != PathOp::CubicTo) {
             flat.push_back(e);
-            if (e.op != PathOp::Close) current = e.points[0];
+            if (e.op != PathOp::Close)
+                current = e.points[0];
             continue;
         }
         const PointF p0 = current, c1 = e.points[0], c2 = e.points[1], p3 = e.points[2];
         for (int i = 1; i <= kFlattenSegments && flat.size() < kMaxPathElements; ++i) {
             const double t = static_cast<double>(i) / kFlattenSegments, u = 1 - t;
             const double a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
-            flat.push_back({PathOp::LineTo,
-                            {PointF{a * p0.x + b * c1.x + c * c2.x + d * p3.x, a * p0.y + b * c1.y + c * c2.y + d * p3.y}}});
+            flat.push_back(
+                {PathOp::LineTo,
+                 {PointF{a * p0.x + b * c1.x + c * c2.x + d * p3.x, a * p0.y + b * c1.y + c * c2.y + d * p3.y}}});
         }
         current = p3;
     }

@@ -15,7 +15,7 @@ namespace qrp::emf {
 inline constexpr std::size_t kMaxPathElements = 1u << 22;
 
 class PathBuilder {
-public:
+  public:
     // Appends to `path`, which must outlive the builder. `toOutput` maps logical units.
     PathBuilder(Path& path, const Matrix& toOutput) : m_path(path), m_toOutput(toOutput) {}
 
@@ -32,7 +32,7 @@ public:
     // current figure with a line to its start when `connect`, else it starts a new one.
     void Arc(const RectF& box, double start, double sweep, bool connect);
 
-private:
+  private:
     bool Full() const { return m_path.elements.size() >= kMaxPathElements; }
 
     Path& m_path;
@@ -47,6 +47,10 @@ double EllipseAngle(const RectF& box, PointF p);
 // `counterClockwise`, else clockwise. `flipped` tells that the logical to output mapping
 // mirrors (negative determinant). Equal angles give a full turn.
 double ArcSweep(double start, double end, bool counterClockwise, bool flipped);
+
+// False when a point is infinite or NaN (a mapping that overflowed): such paths never
+// reach a device.
+bool IsFinite(const Path& path);
 
 // Replaces every curve by line segments (FLATTENPATH).
 void Flatten(Path& path);

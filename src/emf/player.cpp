@@ -16,7 +16,8 @@ namespace {
 
 // The frame's extent in reference-device pixels, or the bounds' when the frame is empty.
 double Extent(double framePx, std::int32_t boundsLow, std::int32_t boundsHigh) {
-    if (std::fabs(framePx) >= 1e-9) return framePx;
+    if (std::fabs(framePx) >= 1e-9)
+        return framePx;
     const double bounds = static_cast<double>(boundsHigh) - boundsLow;
     return bounds != 0 ? bounds : 1;
 }
@@ -25,7 +26,9 @@ Matrix ReadXform(const Record& r, std::size_t at) {
     return {r.F32(at), r.F32(at + 4), r.F32(at + 8), r.F32(at + 12), r.F32(at + 16), r.F32(at + 20)};
 }
 
-PointF ToPointF(PointL p) { return {static_cast<double>(p.x), static_cast<double>(p.y)}; }
+PointF ToPointF(PointL p) {
+    return {static_cast<double>(p.x), static_cast<double>(p.y)};
+}
 
 }  // namespace
 
@@ -67,7 +70,8 @@ Color Playback::ResolveColor(std::uint32_t colorRef) const {
     if ((colorRef >> 24) == 1) {
         const auto* palette = std::get_if<PaletteObject>(m_dc.palette.get());
         const std::uint32_t index = colorRef & 0xFFFF;
-        if (palette && index < palette->entries.size()) return palette->entries[index];
+        if (palette && index < palette->entries.size())
+            return palette->entries[index];
         return {};
     }
     return {static_cast<std::uint8_t>(colorRef), static_cast<std::uint8_t>(colorRef >> 8),
@@ -75,14 +79,16 @@ Color Playback::ResolveColor(std::uint32_t colorRef) const {
 }
 
 void Playback::SaveDc() {
-    if (m_saved.size() < kMaxSaveDepth) m_saved.push_back(m_dc);
+    if (m_saved.size() < kMaxSaveDepth)
+        m_saved.push_back(m_dc);
 }
 
 void Playback::RestoreDc(std::int32_t which) {
     // Negative: that many levels back; positive: the state SAVEDC number `which` saved.
     const std::int64_t depth = static_cast<std::int64_t>(m_saved.size());
     const std::int64_t keep = which < 0 ? depth + which : static_cast<std::int64_t>(which) - 1;
-    if (which == 0 || keep < 0 || keep >= depth) return;
+    if (which == 0 || keep < 0 || keep >= depth)
+        return;
     m_dc = std::move(m_saved[static_cast<std::size_t>(keep)]);
     m_saved.resize(static_cast<std::size_t>(keep));
     MappingChanged();
@@ -92,14 +98,23 @@ void Playback::RestoreDc(std::int32_t which) {
 void Playback::ModifyWorldTransform(const Matrix& xform, std::uint32_t mode) {
     Matrix result;
     switch (mode) {
-        case kMwtIdentity: break;
-        case kMwtLeftMultiply: result = Then(xform, m_dc.world); break;
-        case kMwtRightMultiply: result = Then(m_dc.world, xform); break;
-        case kMwtSet: result = xform; break;
-        default: return;
+        case kMwtIdentity:
+            break;
+        case kMwtLeftMultiply:
+            result = Then(xform, m_dc.world);
+            break;
+        case kMwtRightMultiply:
+            result = Then(m_dc.world, xform);
+            break;
+        case kMwtSet:
+            result = xform;
+            break;
+        default:
+            return;
     }
     // GDI refuses transforms it cannot invert; so do we, which also keeps NaN out.
-    if (!result.IsFinite() || result.Determinant() == 0) return;
+    if (!result.IsFinite() || result.Determinant() == 0)
+        return;
     m_dc.world = result;
     MappingChanged();
 }
@@ -114,7 +129,8 @@ void Playback::Dispatch(const Record& r) {
         case kEmrSetWindowExtEx:
         case kEmrSetViewportExtEx: {
             const PointF ext = ToPointF(r.Point32(8));
-            if (!ExtentsSettable(m_dc.mapMode) || ext.x == 0 || ext.y == 0) break;
+            if (!ExtentsSettable(m_dc.mapMode) || ext.x == 0 || ext.y == 0)
+                break;
             (r.Type() == kEmrSetWindowExtEx ? m_dc.windowExt : m_dc.viewportExt) = ext;
             MappingChanged();
             break;
@@ -130,88 +146,187 @@ void Playback::Dispatch(const Record& r) {
         case kEmrScaleViewportExtEx:
         case kEmrScaleWindowExtEx: {
             const std::int32_t xNum = r.I32(8), xDenom = r.I32(12), yNum = r.I32(16), yDenom = r.I32(20);
-            if (!ExtentsSettable(m_dc.mapMode) || xNum == 0 || xDenom == 0 || yNum == 0 || yDenom == 0) break;
+            if (!ExtentsSettable(m_dc.mapMode) || xNum == 0 || xDenom == 0 || yNum == 0 || yDenom == 0)
+                break;
             PointF& ext = r.Type() == kEmrScaleWindowExtEx ? m_dc.windowExt : m_dc.viewportExt;
             ext = {ext.x * xNum / xDenom, ext.y * yNum / yDenom};
             MappingChanged();
             break;
         }
-        case kEmrSetWorldTransform: ModifyWorldTransform(ReadXform(r, 8), kMwtSet); break;
-        case kEmrModifyWorldTransform: ModifyWorldTransform(ReadXform(r, 8), r.U32(32)); break;
-        case kEmrSaveDc: SaveDc(); break;
-        case kEmrRestoreDc: RestoreDc(r.I32(8)); break;
+        case kEmrSetWorldTransform:
+            ModifyWorldTransform(ReadXform(r, 8), kMwtSet);
+            break;
+        case kEmrModifyWorldTransform:
+            ModifyWorldTransform(ReadXform(r, 8), r.U32(32));
+            break;
+        case kEmrSaveDc:
+            SaveDc();
+            break;
+        case kEmrRestoreDc:
+            RestoreDc(r.I32(8));
+            break;
 
         // ---- simple attributes ----
-        case kEmrSetBkMode: m_dc.bkMode = r.U32(8); break;
-        case kEmrSetBkColor: m_dc.bkColor = ResolveColor(r.U32(8)); break;
-        case kEmrSetTextColor: m_dc.textColor = ResolveColor(r.U32(8)); break;
-        case kEmrSetTextAlign: m_dc.textAlign = r.U32(8); break;
-        case kEmrSetPolyFillMode: m_dc.polyFillMode = r.U32(8); break;
-        case kEmrSetRop2: m_dc.rop2 = r.U32(8); break;
-        case kEmrSetArcDirection: m_dc.arcDirection = r.U32(8); break;
-        case kEmrSetLayout: m_dc.layout = r.U32(8); break;
-        case kEmrSetBrushOrgEx: m_dc.brushOrg = ToPointF(r.Point32(8)); break;
+        case kEmrSetBkMode:
+            m_dc.bkMode = r.U32(8);
+            break;
+        case kEmrSetBkColor:
+            m_dc.bkColor = ResolveColor(r.U32(8));
+            break;
+        case kEmrSetTextColor:
+            m_dc.textColor = ResolveColor(r.U32(8));
+            break;
+        case kEmrSetTextAlign:
+            m_dc.textAlign = r.U32(8);
+            break;
+        case kEmrSetPolyFillMode:
+            m_dc.polyFillMode = r.U32(8);
+            break;
+        case kEmrSetRop2:
+            m_dc.rop2 = r.U32(8);
+            break;
+        case kEmrSetArcDirection:
+            m_dc.arcDirection = r.U32(8);
+            break;
+        case kEmrSetLayout:
+            m_dc.layout = r.U32(8);
+            break;
+        case kEmrSetBrushOrgEx:
+            m_dc.brushOrg = ToPointF(r.Point32(8));
+            break;
         case kEmrSetMiterLimit: {
             // Written as a FLOAT by GDI; some writers put an integer there.
             const float value = r.F32(8);
             m_dc.miterLimit = std::isfinite(value) && value >= 1 ? value : std::max<double>(1, r.U32(8) & 0xFFFF);
             break;
         }
-        case kEmrMoveToEx: MoveTo(ToPointF(r.Point32(8))); break;
+        case kEmrMoveToEx:
+            MoveTo(ToPointF(r.Point32(8)));
+            break;
 
         // ---- objects ----
-        case kEmrCreatePen: CreatePen(r); break;
-        case kEmrExtCreatePen: ExtCreatePen(r); break;
-        case kEmrCreateBrushIndirect: CreateBrushIndirect(r); break;
-        case kEmrCreateDibPatternBrushPt: CreatePatternBrush(r, false); break;
-        case kEmrCreateMonoBrush: CreatePatternBrush(r, true); break;
-        case kEmrExtCreateFontIndirectW: CreateFont(r); break;
-        case kEmrCreatePalette: CreatePalette(r); break;
-        case kEmrSetPaletteEntries: SetPaletteEntries(r); break;
+        case kEmrCreatePen:
+            CreatePen(r);
+            break;
+        case kEmrExtCreatePen:
+            ExtCreatePen(r);
+            break;
+        case kEmrCreateBrushIndirect:
+            CreateBrushIndirect(r);
+            break;
+        case kEmrCreateDibPatternBrushPt:
+            CreatePatternBrush(r, false);
+            break;
+        case kEmrCreateMonoBrush:
+            CreatePatternBrush(r, true);
+            break;
+        case kEmrExtCreateFontIndirectW:
+            CreateFont(r);
+            break;
+        case kEmrCreatePalette:
+            CreatePalette(r);
+            break;
+        case kEmrSetPaletteEntries:
+            SetPaletteEntries(r);
+            break;
         case kEmrSelectObject:
-        case kEmrSelectPalette: SelectObject(r.U32(8)); break;
-        case kEmrDeleteObject: DeleteObject(r.U32(8)); break;
+        case kEmrSelectPalette:
+            SelectObject(r.U32(8));
+            break;
+        case kEmrDeleteObject:
+            DeleteObject(r.U32(8));
+            break;
 
         // ---- clipping ----
-        case kEmrIntersectClipRect: ClipRect(r, ClipMode::Intersect); break;
-        case kEmrExcludeClipRect: ClipRect(r, ClipMode::Difference); break;
-        case kEmrExtSelectClipRgn: ExtSelectClipRgn(r); break;
-        case kEmrOffsetClipRgn: OffsetClip(LogicalToOutput().MapVector(ToPointF(r.Point32(8)))); break;
-        case kEmrSelectClipPath: SelectClipPath(r.U32(8)); break;
-        case kEmrSetMetaRgn: SetMetaRgn(); break;
+        case kEmrIntersectClipRect:
+            ClipRect(r, ClipMode::Intersect);
+            break;
+        case kEmrExcludeClipRect:
+            ClipRect(r, ClipMode::Difference);
+            break;
+        case kEmrExtSelectClipRgn:
+            ExtSelectClipRgn(r);
+            break;
+        case kEmrOffsetClipRgn:
+            OffsetClip(LogicalToOutput().MapVector(ToPointF(r.Point32(8))));
+            break;
+        case kEmrSelectClipPath:
+            SelectClipPath(r.U32(8));
+            break;
+        case kEmrSetMetaRgn:
+            SetMetaRgn();
+            break;
 
         // ---- lines and shapes ----
-        case kEmrLineTo: LineTo(ToPointF(r.Point32(8))); break;
+        case kEmrLineTo:
+            LineTo(ToPointF(r.Point32(8)));
+            break;
         case kEmrPolyline:
         case kEmrPolygon:
         case kEmrPolyBezier:
         case kEmrPolyBezierTo:
-        case kEmrPolylineTo: Polyline(r, false, r.Type()); break;
-        case kEmrPolyline16: Polyline(r, true, kEmrPolyline); break;
-        case kEmrPolygon16: Polyline(r, true, kEmrPolygon); break;
-        case kEmrPolyBezier16: Polyline(r, true, kEmrPolyBezier); break;
-        case kEmrPolyBezierTo16: Polyline(r, true, kEmrPolyBezierTo); break;
-        case kEmrPolylineTo16: Polyline(r, true, kEmrPolylineTo); break;
-        case kEmrPolyPolyline: PolyPoly(r, false, false); break;
-        case kEmrPolyPolygon: PolyPoly(r, false, true); break;
-        case kEmrPolyPolyline16: PolyPoly(r, true, false); break;
-        case kEmrPolyPolygon16: PolyPoly(r, true, true); break;
-        case kEmrPolyDraw: PolyDraw(r, false); break;
-        case kEmrPolyDraw16: PolyDraw(r, true); break;
+        case kEmrPolylineTo:
+            Polyline(r, false, r.Type());
+            break;
+        case kEmrPolyline16:
+            Polyline(r, true, kEmrPolyline);
+            break;
+        case kEmrPolygon16:
+            Polyline(r, true, kEmrPolygon);
+            break;
+        case kEmrPolyBezier16:
+            Polyline(r, true, kEmrPolyBezier);
+            break;
+        case kEmrPolyBezierTo16:
+            Polyline(r, true, kEmrPolyBezierTo);
+            break;
+        case kEmrPolylineTo16:
+            Polyline(r, true, kEmrPolylineTo);
+            break;
+        case kEmrPolyPolyline:
+            PolyPoly(r, false, false);
+            break;
+        case kEmrPolyPolygon:
+            PolyPoly(r, false, true);
+            break;
+        case kEmrPolyPolyline16:
+            PolyPoly(r, true, false);
+            break;
+        case kEmrPolyPolygon16:
+            PolyPoly(r, true, true);
+            break;
+        case kEmrPolyDraw:
+            PolyDraw(r, false);
+            break;
+        case kEmrPolyDraw16:
+            PolyDraw(r, true);
+            break;
         case kEmrRectangle:
         case kEmrRoundRect:
-        case kEmrEllipse: BoxShape(r); break;
+        case kEmrEllipse:
+            BoxShape(r);
+            break;
         case kEmrArc:
         case kEmrArcTo:
         case kEmrChord:
-        case kEmrPie: ArcShape(r); break;
-        case kEmrAngleArc: AngleArc(r); break;
-        case kEmrSetPixelV: SetPixel(r); break;
+        case kEmrPie:
+            ArcShape(r);
+            break;
+        case kEmrAngleArc:
+            AngleArc(r);
+            break;
+        case kEmrSetPixelV:
+            SetPixel(r);
+            break;
         case kEmrFillRgn:
         case kEmrFrameRgn:
         case kEmrPaintRgn:
-        case kEmrInvertRgn: RegionPaint(r); break;
-        case kEmrGradientFill: GradientFill(r); break;
+        case kEmrInvertRgn:
+            RegionPaint(r);
+            break;
+        case kEmrGradientFill:
+            GradientFill(r);
+            break;
 
         // ---- paths ----
         case kEmrBeginPath:
@@ -222,22 +337,38 @@ void Playback::Dispatch(const Record& r) {
         case kEmrStrokeAndFillPath:
         case kEmrFlattenPath:
         case kEmrWidenPath:
-        case kEmrAbortPath: PathRecord(r); break;
+        case kEmrAbortPath:
+            PathRecord(r);
+            break;
 
         // ---- text ----
-        case kEmrExtTextOutW: ExtTextOut(r, true); break;
-        case kEmrExtTextOutA: ExtTextOut(r, false); break;
-        case kEmrSmallTextOut: SmallTextOut(r); break;
+        case kEmrExtTextOutW:
+            ExtTextOut(r, true);
+            break;
+        case kEmrExtTextOutA:
+            ExtTextOut(r, false);
+            break;
+        case kEmrSmallTextOut:
+            SmallTextOut(r);
+            break;
 
         // ---- bitmaps ----
         case kEmrBitBlt:
         case kEmrStretchBlt:
         case kEmrMaskBlt:
         case kEmrAlphaBlend:
-        case kEmrTransparentBlt: Blt(r); break;
-        case kEmrPlgBlt: PlgBlt(r); break;
-        case kEmrStretchDiBits: StretchDiBits(r); break;
-        case kEmrSetDiBitsToDevice: SetDiBitsToDevice(r); break;
+        case kEmrTransparentBlt:
+            Blt(r);
+            break;
+        case kEmrPlgBlt:
+            PlgBlt(r);
+            break;
+        case kEmrStretchDiBits:
+            StretchDiBits(r);
+            break;
+        case kEmrSetDiBitsToDevice:
+            SetDiBitsToDevice(r);
+            break;
 
         // Records that change nothing a device can show. EMF+ records ride in comments;
         // dual pictures carry the same drawing as GDI records, which are played instead.
@@ -254,7 +385,9 @@ void Playback::Dispatch(const Record& r) {
         case kEmrSetColorSpace:
         case kEmrDeleteColorSpace:
             break;
-        default: ++m_stats.unsupported; break;
+        default:
+            ++m_stats.unsupported;
+            break;
     }
 }
 

@@ -22,7 +22,7 @@ struct PlayStats {
 };
 
 class Player {
-public:
+  public:
     // Reads the header. Throws EQRError "Metafile is not valid: ..." when `emf` does not
     // start with an EMF header record. The bytes must outlive the player.
     explicit Player(std::span<const std::uint8_t> emf);
@@ -33,7 +33,7 @@ public:
     // with an impossible size ends the picture there. Throws only what the device throws.
     PlayStats Play(Device& device, const RectF& destination) const;
 
-private:
+  private:
     std::span<const std::uint8_t> m_emf;
     Header m_header;
 };

@@ -26,11 +26,11 @@ inline constexpr std::size_t kMaxClipSteps = 1024;
 enum class Paint : std::uint8_t { Stroke, Fill, FillAndStroke };
 
 class Playback {
-public:
+  public:
     Playback(std::span<const std::uint8_t> emf, const Header& header, Device& device, const RectF& destination);
     PlayStats Run();
 
-private:
+  private:
     void Dispatch(const Record& r);
 
     // player.cpp: state records and mappings
@@ -99,7 +99,8 @@ private:
     void SetDiBitsToDevice(const Record& r);
     void PlgBlt(const Record& r);
     void PatternBlt(const RectF& logical, std::uint32_t rop);
-    std::shared_ptr<Image> ReadDib(const Record& r, std::size_t at, std::uint32_t usage, bool keepAlpha);
+    std::shared_ptr<Image> ReadDib(const Record& r, std::size_t at, std::uint32_t usage, bool keepAlpha,
+                                   bool monochrome = false);
     void ApplyMask(const Record& r, std::size_t at, Image& image, PointF maskOrigin);
     void EmitImage(ImageDraw draw);
 

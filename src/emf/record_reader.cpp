@@ -9,13 +9,18 @@
 namespace qrp::emf {
 
 const std::uint8_t* Record::Field(std::size_t at, std::size_t length) const {
-    if (!Has(at, length)) throw RecordError(messages::emfRecordDamaged(m_type, m_offset));
+    if (!Has(at, length))
+        throw RecordError(messages::emfRecordDamaged(m_type, m_offset));
     return m_bytes.data() + at;
 }
 
-std::uint16_t Record::U16(std::size_t at) const { return LoadU16(Field(at, 2)); }
+std::uint16_t Record::U16(std::size_t at) const {
+    return LoadU16(Field(at, 2));
+}
 
-std::uint32_t Record::U32(std::size_t at) const { return LoadU32(Field(at, 4)); }
+std::uint32_t Record::U32(std::size_t at) const {
+    return LoadU32(Field(at, 4));
+}
 
 float Record::F32(std::size_t at) const {
     const std::uint32_t bits = U32(at);
@@ -25,13 +30,15 @@ float Record::F32(std::size_t at) const {
 }
 
 std::span<const std::uint8_t> Record::Array(std::size_t at, std::uint64_t count, std::size_t size) const {
-    if (size != 0 && count > m_bytes.size() / size) throw RecordError(messages::emfRecordDamaged(m_type, m_offset));
+    if (size != 0 && count > m_bytes.size() / size)
+        throw RecordError(messages::emfRecordDamaged(m_type, m_offset));
     const std::size_t length = static_cast<std::size_t>(count) * size;
     return {Field(at, length), length};
 }
 
 std::optional<Record> RecordReader::Next() {
-    if (m_done) return std::nullopt;
+    if (m_done)
+        return std::nullopt;
     const std::size_t left = m_data.size() - m_position;
     if (left < kRecordHeaderSize) {
         m_done = true;
@@ -47,7 +54,8 @@ std::optional<Record> RecordReader::Next() {
     }
     Record record(type, m_data.subspan(m_position, size), m_position);
     m_position += size;
-    if (type == kEmrEof) m_done = true;
+    if (type == kEmrEof)
+        m_done = true;
     return record;
 }
 

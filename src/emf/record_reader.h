@@ -14,7 +14,7 @@ namespace qrp::emf {
 // A field or array that runs past the end of its record. The player skips such a record
 // and goes on with the next one.
 class RecordError : public EQRError {
-public:
+  public:
     using EQRError::EQRError;
 };
 
@@ -27,7 +27,7 @@ struct RectL {
 };
 
 class Record {
-public:
+  public:
     Record(std::uint32_t type, std::span<const std::uint8_t> bytes, std::size_t offset)
         : m_type(type), m_bytes(bytes), m_offset(offset) {}
 
@@ -49,9 +49,11 @@ public:
     RectL Rect(std::size_t at) const { return {I32(at), I32(at + 4), I32(at + 8), I32(at + 12)}; }
     // `count` elements of `size` bytes from `at`; the product is checked without overflow.
     std::span<const std::uint8_t> Array(std::size_t at, std::uint64_t count, std::size_t size) const;
-    bool Has(std::size_t at, std::uint64_t length) const { return at <= m_bytes.size() && length <= m_bytes.size() - at; }
+    bool Has(std::size_t at, std::uint64_t length) const {
+        return at <= m_bytes.size() && length <= m_bytes.size() - at;
+    }
 
-private:
+  private:
     const std::uint8_t* Field(std::size_t at, std::size_t length) const;
 
     std::uint32_t m_type;
@@ -60,7 +62,7 @@ private:
 };
 
 class RecordReader {
-public:
+  public:
     explicit RecordReader(std::span<const std::uint8_t> emf) : m_data(emf) {}
 
     // The next record, or nothing after EMR_EOF, at the end of the data, or at a record
@@ -69,7 +71,7 @@ public:
     std::optional<Record> Next();
     bool Damaged() const { return m_damaged; }
 
-private:
+  private:
     std::span<const std::uint8_t> m_data;
     std::size_t m_position = 0;
     bool m_done = false;

@@ -6,7 +6,8 @@
 namespace qrp::emf {
 
 std::vector<RectL> ReadRegion(const Record& record, std::size_t at, std::size_t size) {
-    if (size < kRgnDataHeaderSize) throw RecordError(messages::emfRecordDamaged(record.Type(), record.Offset()));
+    if (size < kRgnDataHeaderSize)
+        throw RecordError(messages::emfRecordDamaged(record.Type(), record.Offset()));
     const std::uint32_t count = record.U32(at + kRgnDataCount);
     if (count > (size - kRgnDataHeaderSize) / 16) {
         throw RecordError(messages::emfRecordDamaged(record.Type(), record.Offset()));
@@ -14,7 +15,8 @@ std::vector<RectL> ReadRegion(const Record& record, std::size_t at, std::size_t 
     record.Array(at + kRgnDataHeaderSize, count, 16);
     std::vector<RectL> rects;
     rects.reserve(count);
-    for (std::uint32_t i = 0; i < count; ++i) rects.push_back(record.Rect(at + kRgnDataHeaderSize + 16 * i));
+    for (std::uint32_t i = 0; i < count; ++i)
+        rects.push_back(record.Rect(at + kRgnDataHeaderSize + 16 * i));
     return rects;
 }
 

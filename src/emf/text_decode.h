@@ -23,7 +23,7 @@ struct DecodedText {
 std::string CodePageForCharset(std::uint8_t charset);
 
 class TextDecoder {
-public:
+  public:
     TextDecoder() = default;
     ~TextDecoder();
     TextDecoder(const TextDecoder&) = delete;
@@ -33,7 +33,7 @@ public:
     // byte b to U+F000 + b, where symbol fonts keep their glyphs.
     DecodedText Decode(std::span<const std::uint8_t> bytes, std::uint8_t charset);
 
-private:
+  private:
     // Converters opened once per code page; (void*)-1 marks one iconv does not know.
     std::map<std::string, void*> m_converters;
 };

@@ -36,6 +36,8 @@ inline Matrix Then(const Matrix& first, const Matrix& second) {
             first.dx * second.m12 + first.dy * second.m22 + second.dy};
 }
 
-inline double Length(PointF v) { return std::hypot(v.x, v.y); }
+inline double Length(PointF v) {
+    return std::hypot(v.x, v.y);
+}
 
 }  // namespace qrp::emf

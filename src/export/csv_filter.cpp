@@ -11,7 +11,8 @@ namespace {
 std::string QuoteField(std::string_view text) {
     std::string field = "\"";
     for (const char byte : text) {
-        if (byte == '"') field += '"';
+        if (byte == '"')
+            field += '"';
         field += byte;
     }
     field += '"';
@@ -20,11 +21,17 @@ std::string QuoteField(std::string_view text) {
 
 }  // namespace
 
-std::string TQRCommaSeparatedFilter::DescribeFilter() { return messages::csvFilterDescription(); }
+std::string TQRCommaSeparatedFilter::DescribeFilter() {
+    return messages::csvFilterDescription();
+}
 
-std::string TQRCommaSeparatedFilter::DefaultExtension() { return "CSV"; }
+std::string TQRCommaSeparatedFilter::DefaultExtension() {
+    return "CSV";
+}
 
-std::string TQRCommaSeparatedFilter::ShownName() { return messages::csvFilterName(); }
+std::string TQRCommaSeparatedFilter::ShownName() {
+    return messages::csvFilterName();
+}
 
 void TQRCommaSeparatedFilter::WritePage() {
     for (std::int32_t line = 1; line <= FLinesUsed; ++line) {
@@ -39,6 +46,8 @@ void TQRCommaSeparatedFilter::WritePage() {
     }
 }
 
-TQRCSVFilter::TQRCSVFilter() : TQRFilterRegistration(FilterClassOf<TQRCommaSeparatedFilter>) { CSVSeparator = ','; }
+TQRCSVFilter::TQRCSVFilter() : TQRFilterRegistration(FilterClassOf<TQRCommaSeparatedFilter>) {
+    CSVSeparator = ',';
+}
 
 }  // namespace qrp::exporter

@@ -13,7 +13,7 @@ namespace qrp::exporter {
 extern char CSVSeparator;
 
 class TQRCommaSeparatedFilter : public TQRAbstractExportFilter {
-public:
+  public:
     using TQRAbstractExportFilter::TQRAbstractExportFilter;
 
     std::string DescribeFilter() override;
@@ -25,7 +25,7 @@ public:
 
 // Offers the comma separated format while it lives, and sets CSVSeparator to ",".
 class TQRCSVFilter : public TQRFilterRegistration {
-public:
+  public:
     TQRCSVFilter();
 
     // No storage of its own: every component and filter shares CSVSeparator.

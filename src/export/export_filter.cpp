@@ -4,21 +4,35 @@
 
 namespace qrp::exporter {
 
-std::string TQRExportFilter::DescribeFilter() { return messages::abstractFilterDescription(); }
+std::string TQRExportFilter::DescribeFilter() {
+    return messages::abstractFilterDescription();
+}
 
-std::string TQRExportFilter::DefaultExtension() { return {}; }
+std::string TQRExportFilter::DefaultExtension() {
+    return {};
+}
 
-std::string TQRExportFilter::ShownName() { return messages::abstractFilterName(); }
+std::string TQRExportFilter::ShownName() {
+    return messages::abstractFilterName();
+}
 
-std::string TQRExportFilter::MakerName() { return messages::filterMakerName(); }
+std::string TQRExportFilter::MakerName() {
+    return messages::filterMakerName();
+}
 
-bool TQRExportFilter::ContinuousLayout() { return false; }
+bool TQRExportFilter::ContinuousLayout() {
+    return false;
+}
 
-void TQRExportFilter::BeginExport(std::int32_t, std::int32_t, const TFont&) { FActive = true; }
+void TQRExportFilter::BeginExport(std::int32_t, std::int32_t, const TFont&) {
+    FActive = true;
+}
 
 void TQRExportFilter::FinishPage() {}
 
-void TQRExportFilter::EndExport() { FActive = false; }
+void TQRExportFilter::EndExport() {
+    FActive = false;
+}
 
 void TQRExportFilter::BeginPage() {}
 

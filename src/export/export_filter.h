@@ -28,7 +28,7 @@ struct TFont {
 };
 
 class TQRExportFilter {
-public:
+  public:
     // Stores the name only; a filter touches its output first in BeginExport. Every filter
     // kind is constructed this way, so each sets up its own state in BeginExport.
     explicit TQRExportFilter(std::string fileName) : FFileName(std::move(fileName)) {}
@@ -59,7 +59,7 @@ public:
     bool Active() const { return FActive; }
     const std::string& FileName() const { return FFileName; }
 
-protected:
+  protected:
     bool FActive = false;
     std::string FFileName;
 };

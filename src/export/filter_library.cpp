@@ -24,7 +24,8 @@ void TQRExportFilterLibrary::RemoveFilter(TQRExportFilterClass FilterType) {
     const std::string name = FilterType({})->ShownName();
     const auto found = std::find_if(FFilters.begin(), FFilters.end(),
                                     [&](const TQRExportFilterLibraryEntry& entry) { return entry.FilterName == name; });
-    if (found != FFilters.end()) FFilters.erase(found);
+    if (found != FFilters.end())
+        FFilters.erase(found);
 }
 
 std::string TQRExportFilterLibrary::BuildSaveFilter() const {
@@ -38,14 +39,18 @@ std::string TQRExportFilterLibrary::BuildSaveFilter() const {
 }
 
 FilterLibraryOwner::FilterLibraryOwner() {
-    if (g_library) throw std::logic_error("the export filter library exists already");
+    if (g_library)
+        throw std::logic_error("the export filter library exists already");
     g_library = &FLibrary;
 }
 
-FilterLibraryOwner::~FilterLibraryOwner() { g_library = nullptr; }
+FilterLibraryOwner::~FilterLibraryOwner() {
+    g_library = nullptr;
+}
 
 TQRExportFilterLibrary& FilterLibrary() {
-    if (!g_library) throw std::logic_error("no export filter library: program start has not made it");
+    if (!g_library)
+        throw std::logic_error("no export filter library: program start has not made it");
     return *g_library;
 }
 
@@ -55,7 +60,8 @@ TQRFilterRegistration::TQRFilterRegistration(TQRExportFilterClass filterType) : 
 
 TQRFilterRegistration::~TQRFilterRegistration() {
     // Outliving the library breaks the start-up contract; there is nothing left to leave then.
-    if (g_library) g_library->RemoveFilter(FFilterType);
+    if (g_library)
+        g_library->RemoveFilter(FFilterType);
 }
 
 }  // namespace qrp::exporter

@@ -20,7 +20,7 @@ struct TQRExportFilterLibraryEntry {
 };
 
 class TQRExportFilterLibrary {
-public:
+  public:
     // Appends an entry, also when the class or name is listed already.
     void AddFilter(TQRExportFilterClass FilterType);
     // Removes the first entry whose name equals the class's ShownName (exact bytes); the
@@ -32,20 +32,20 @@ public:
 
     const std::vector<TQRExportFilterLibraryEntry>& Filters() const { return FFilters; }
 
-private:
+  private:
     std::vector<TQRExportFilterLibraryEntry> FFilters;
 };
 
 // Holds the process-wide library for its lifetime; only one may exist at a time
 // (std::logic_error otherwise). Everything that registers must be gone before it is.
 class FilterLibraryOwner {
-public:
+  public:
     FilterLibraryOwner();
     ~FilterLibraryOwner();
     FilterLibraryOwner(const FilterLibraryOwner&) = delete;
     FilterLibraryOwner& operator=(const FilterLibraryOwner&) = delete;
 
-private:
+  private:
     TQRExportFilterLibrary FLibrary;
 };
 
@@ -55,15 +55,15 @@ TQRExportFilterLibrary& FilterLibrary();
 // Base of TQRTextFilter, TQRCSVFilter and TQRHTMLFilter: registers its class on
 // construction and unregisters it (by name, the first match) on destruction.
 class TQRFilterRegistration {
-public:
+  public:
     TQRFilterRegistration(const TQRFilterRegistration&) = delete;
     TQRFilterRegistration& operator=(const TQRFilterRegistration&) = delete;
 
-protected:
+  protected:
     explicit TQRFilterRegistration(TQRExportFilterClass filterType);
     ~TQRFilterRegistration();
 
-private:
+  private:
     TQRExportFilterClass FFilterType;
 };
 

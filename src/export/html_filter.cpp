@@ -15,11 +15,20 @@ std::string EscapeMarkup(std::string_view text) {
     escaped.reserve(text.size());
     for (const char byte : text) {
         switch (byte) {
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            case '&': escaped += "&amp;"; break;
-            case '"': escaped += "&quot;"; break;
-            default: escaped += byte;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '"':
+                escaped += "&quot;";
+                break;
+            default:
+                escaped += byte;
         }
     }
     return escaped;
@@ -28,12 +37,18 @@ std::string EscapeMarkup(std::string_view text) {
 }  // namespace
 
 int FontSizeClass(std::int32_t Size) {
-    if (Size <= 8) return 0;
-    if (Size <= 10) return 1;
-    if (Size <= 12) return 2;
-    if (Size <= 14) return 3;
-    if (Size <= 18) return 4;
-    if (Size <= 24) return 5;
+    if (Size <= 8)
+        return 0;
+    if (Size <= 10)
+        return 1;
+    if (Size <= 12)
+        return 2;
+    if (Size <= 14)
+        return 3;
+    if (Size <= 18)
+        return 4;
+    if (Size <= 24)
+        return 5;
     return 7;
 }
 
@@ -48,13 +63,21 @@ std::string ColorToHex(TColor Color) {
     return {digits[4], digits[5], digits[2], digits[3], digits[0], digits[1]};
 }
 
-std::string TQRHTMLDocumentFilter::DescribeFilter() { return messages::htmlFilterDescription(); }
+std::string TQRHTMLDocumentFilter::DescribeFilter() {
+    return messages::htmlFilterDescription();
+}
 
-std::string TQRHTMLDocumentFilter::DefaultExtension() { return "HTM"; }
+std::string TQRHTMLDocumentFilter::DefaultExtension() {
+    return "HTM";
+}
 
-std::string TQRHTMLDocumentFilter::ShownName() { return messages::htmlFilterName(); }
+std::string TQRHTMLDocumentFilter::ShownName() {
+    return messages::htmlFilterName();
+}
 
-bool TQRHTMLDocumentFilter::ContinuousLayout() { return true; }
+bool TQRHTMLDocumentFilter::ContinuousLayout() {
+    return true;
+}
 
 void TQRHTMLDocumentFilter::OpenOutput(const std::string& FileName) {
     if (FileName.empty()) {
@@ -67,11 +90,13 @@ void TQRHTMLDocumentFilter::OpenOutput(const std::string& FileName) {
 }
 
 void TQRHTMLDocumentFilter::CloseOutput() {
-    if (FOwnsStream) TQRAbstractExportFilter::CloseOutput();
+    if (FOwnsStream)
+        TQRAbstractExportFilter::CloseOutput();
 }
 
 std::unique_ptr<MemoryStream> TQRHTMLDocumentFilter::TakeMemoryStream() {
-    if (FOwnsStream || !FStream) return nullptr;
+    if (FOwnsStream || !FStream)
+        return nullptr;
     // Only OpenOutput puts a stream here without owning it, and that one is in memory.
     return std::unique_ptr<MemoryStream>(static_cast<MemoryStream*>(FStream.release()));
 }
@@ -91,11 +116,14 @@ void TQRHTMLDocumentFilter::WritePage() {
 }
 
 std::string TQRHTMLDocumentFilter::CellMarkup(const TCellText& cell) const {
-    if (cell.Text.empty()) return {};
+    if (cell.Text.empty())
+        return {};
     std::string attributes;
-    if (cell.Font->Color != FFont.Color) attributes = "COLOR=\"#" + ColorToHex(cell.Font->Color) + "\"";
+    if (cell.Font->Color != FFont.Color)
+        attributes = "COLOR=\"#" + ColorToHex(cell.Font->Color) + "\"";
     // Only a size attribute makes the start tag read "<FONT  SIZE=": two blanks.
-    if (cell.Font->Size != FFont.Size) attributes += " SIZE=" + RelativeFontSize(cell.Font->Size, FFont.Size);
+    if (cell.Font->Size != FFont.Size)
+        attributes += " SIZE=" + RelativeFontSize(cell.Font->Size, FFont.Size);
     const std::string text = EscapeMarkup(cell.Text);
     return attributes.empty() ? text : "<FONT " + attributes + ">" + text + "</FONT>";
 }

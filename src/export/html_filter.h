@@ -17,7 +17,7 @@
 namespace qrp::exporter {
 
 class TQRHTMLDocumentFilter : public TQRAbstractExportFilter {
-public:
+  public:
     using TQRAbstractExportFilter::TQRAbstractExportFilter;
 
     std::string DescribeFilter() override;
@@ -36,7 +36,7 @@ public:
     // or before BeginExport.
     std::unique_ptr<MemoryStream> TakeMemoryStream();
 
-private:
+  private:
     std::string CellMarkup(const TCellText& cell) const;
 
     bool FOwnsStream = false;
@@ -44,7 +44,7 @@ private:
 
 // Offers the HTML format while it lives.
 class TQRHTMLFilter : public TQRFilterRegistration {
-public:
+  public:
     TQRHTMLFilter();
 };
 

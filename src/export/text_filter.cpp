@@ -11,8 +11,6 @@ namespace qrp::exporter {
 
 namespace {
 
-// Tenths of a millimetre per point: 254 / 72.
-constexpr long double kTenthsPerPoint = 127.0L / 36.0L;
 // Narrows the character grid against the font size: about 12 columns per inch at 10 points.
 constexpr long double kColumnFactor = 1.7L;
 
@@ -29,27 +27,38 @@ void Overwrite(std::string& line, std::int64_t p, const std::string& text) {
 
 }  // namespace
 
-std::string TQRAsciiExportFilter::DescribeFilter() { return messages::textFilterDescription(); }
+std::string TQRAsciiExportFilter::DescribeFilter() {
+    return messages::textFilterDescription();
+}
 
-std::string TQRAsciiExportFilter::DefaultExtension() { return messages::textFilterExtension(); }
+std::string TQRAsciiExportFilter::DefaultExtension() {
+    return messages::textFilterExtension();
+}
 
-std::string TQRAsciiExportFilter::ShownName() { return messages::textFilterName(); }
+std::string TQRAsciiExportFilter::ShownName() {
+    return messages::textFilterName();
+}
 
 void TQRAsciiExportFilter::BeginExport(std::int32_t, std::int32_t PaperHeight, const TFont& Font) {
     FOutFile = CreateOutputFile(FFileName);
-    if (Font.Size == 0) throw Error(messages::floatingPointDivisionByZero());
-    FCellHeight = Font.Size * kTenthsPerPoint;
-    FCellWidth = Font.Size * kTenthsPerPoint;
+    if (Font.Size == 0)
+        throw Error(messages::floatingPointDivisionByZero());
+    // 254 / 72 tenths of a millimetre per point; multiply before dividing, as output at exact halves depends on it.
+    FCellHeight = Font.Size * 127.0L / 36.0L;
+    FCellWidth = FCellHeight;
     FLinesUsed = static_cast<std::int32_t>(RoundHalfEven(PaperHeight / FCellHeight));
 }
 
-void TQRAsciiExportFilter::BeginPage() { FLines.clear(); }
+void TQRAsciiExportFilter::BeginPage() {
+    FLines.clear();
+}
 
 void TQRAsciiExportFilter::AddText(long double X, long double Y, const TFont&, TColor, TAlignment Alignment,
                                    const std::string& Text) {
     long double c = X / FCellWidth * kColumnFactor;
     const long double r = Y / FCellHeight;
-    if (Alignment == taRightJustify) c -= static_cast<long double>(Text.size());
+    if (Alignment == taRightJustify)
+        c -= static_cast<long double>(Text.size());
     std::string& line = FLines[RoundHalfEven(r)];
     const std::int64_t p = RoundHalfEven(c);
     if (c > static_cast<long double>(line.size())) {
@@ -62,17 +71,21 @@ void TQRAsciiExportFilter::AddText(long double X, long double Y, const TFont&, T
 void TQRAsciiExportFilter::FinishPage() {
     std::string page;
     for (auto it = FLines.begin(); it != FLines.end() && it->first < FLinesUsed; ++it) {
-        if (it->second.empty()) continue;
+        if (it->second.empty())
+            continue;
         page += it->second;
         page += "\r\n";
     }
-    if (page.empty()) return;
-    if (!FOutFile) throw StreamError(messages::streamWriteError());
+    if (page.empty())
+        return;
+    if (!FOutFile)
+        throw StreamError(messages::streamWriteError());
     FOutFile->WriteBuffer(page.data(), page.size());
 }
 
 void TQRAsciiExportFilter::EndExport() {
-    if (FOutFile) FOutFile->Close();
+    if (FOutFile)
+        FOutFile->Close();
     FOutFile.reset();
 }
 

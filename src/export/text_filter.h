@@ -16,7 +16,7 @@
 namespace qrp::exporter {
 
 class TQRAsciiExportFilter : public TQRExportFilter {
-public:
+  public:
     using TQRExportFilter::TQRExportFilter;
 
     std::string DescribeFilter() override;
@@ -41,7 +41,7 @@ public:
     // The current page's line buffers by line index; lines without an item are absent.
     const std::map<std::int64_t, std::string>& Lines() const { return FLines; }
 
-private:
+  private:
     std::int32_t FLinesUsed = 0;
     // Sparse and unbounded, so no line index of any page falls outside the buffer.
     std::map<std::int64_t, std::string> FLines;
@@ -52,7 +52,7 @@ private:
 
 // Offers the plain text format while it lives.
 class TQRTextFilter : public TQRFilterRegistration {
-public:
+  public:
     TQRTextFilter();
 };
 

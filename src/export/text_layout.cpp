@@ -18,8 +18,10 @@ constexpr std::size_t kFlushThreshold = 64 * 1024;
 }  // namespace
 
 void TQRPositions::AddPosition(long double Value) {
-    if (!FCollecting) return;
-    if (FIndex.try_emplace(RoundHalfEven(Value), FItems.size()).second) FItems.push_back({Value});
+    if (!FCollecting)
+        return;
+    if (FIndex.try_emplace(RoundHalfEven(Value), FItems.size()).second)
+        FItems.push_back({Value});
 }
 
 void TQRPositions::NumberPositions() {
@@ -40,11 +42,17 @@ std::int32_t TQRPositions::PositionNumber(long double Value) const {
     return found == FIndex.end() ? 0 : FItems[found->second].Number;
 }
 
-std::string TQRAbstractExportFilter::DescribeFilter() { return {}; }
+std::string TQRAbstractExportFilter::DescribeFilter() {
+    return {};
+}
 
-std::string TQRAbstractExportFilter::DefaultExtension() { return {}; }
+std::string TQRAbstractExportFilter::DefaultExtension() {
+    return {};
+}
 
-std::string TQRAbstractExportFilter::ShownName() { return "QRAbstract"; }
+std::string TQRAbstractExportFilter::ShownName() {
+    return "QRAbstract";
+}
 
 void TQRAbstractExportFilter::BeginExport(std::int32_t SheetWidth, std::int32_t PaperHeight, const TFont& Font) {
     OpenOutput(FFileName);
@@ -68,7 +76,8 @@ void TQRAbstractExportFilter::EndExport() {
 }
 
 void TQRAbstractExportFilter::BeginPage() {
-    if (!FEntries.empty()) ClearEntries();
+    if (!FEntries.empty())
+        ClearEntries();
 }
 
 void TQRAbstractExportFilter::AddText(long double X, long double Y, const TFont& Font, TColor, TAlignment Alignment,
@@ -76,11 +85,14 @@ void TQRAbstractExportFilter::AddText(long double X, long double Y, const TFont&
     FEntries.push_back({Text, X, Y, Alignment, Font});
 }
 
-void TQRAbstractExportFilter::OpenOutput(const std::string& FileName) { FStream = CreateOutputFile(FileName); }
+void TQRAbstractExportFilter::OpenOutput(const std::string& FileName) {
+    FStream = CreateOutputFile(FileName);
+}
 
 void TQRAbstractExportFilter::CloseOutput() {
     // Close explicitly: a full disk may only show here, and the export must not pass as complete.
-    if (auto* file = dynamic_cast<FileStream*>(FStream.get())) file->Close();
+    if (auto* file = dynamic_cast<FileStream*>(FStream.get()))
+        file->Close();
     FStream.reset();
 }
 
@@ -95,7 +107,8 @@ void TQRAbstractExportFilter::WritePage() {}
 
 void TQRAbstractExportFilter::EmitText(std::string_view S) {
     FPending += S;
-    if (FPending.size() >= kFlushThreshold) FlushOutput();
+    if (FPending.size() >= kFlushThreshold)
+        FlushOutput();
 }
 
 void TQRAbstractExportFilter::WriteLine(std::string_view S) {
@@ -113,19 +126,25 @@ TCellText TQRAbstractExportFilter::GetCellText(std::int32_t Col, std::int32_t Li
                                         [](const CellRef& cell, const std::pair<std::int32_t, std::int32_t>& key) {
                                             return std::pair{cell.Line, cell.Col} < key;
                                         });
-    if (found == FCells.end() || found->Line != Line || found->Col != Col) return {};
+    if (found == FCells.end() || found->Line != Line || found->Col != Col)
+        return {};
     const TTextEntry& entry = FEntries[found->Entry];
     return {entry.Text, &entry.Font};
 }
 
-void TQRAbstractExportFilter::AssignColumns() { FColCount = NumberAxis(&TTextEntry::X); }
+void TQRAbstractExportFilter::AssignColumns() {
+    FColCount = NumberAxis(&TTextEntry::X);
+}
 
-void TQRAbstractExportFilter::AssignLines() { FLinesUsed = NumberAxis(&TTextEntry::Y); }
+void TQRAbstractExportFilter::AssignLines() {
+    FLinesUsed = NumberAxis(&TTextEntry::Y);
+}
 
 std::int32_t TQRAbstractExportFilter::NumberAxis(long double TTextEntry::*axis) {
     TQRPositions positions;
     positions.StartCollecting();
-    for (const TTextEntry& entry : FEntries) positions.AddPosition(entry.*axis);
+    for (const TTextEntry& entry : FEntries)
+        positions.AddPosition(entry.*axis);
     positions.NumberPositions();
     std::int32_t highest = 0;
     for (TTextEntry& entry : FEntries) {
@@ -153,11 +172,13 @@ void TQRAbstractExportFilter::IndexCells() {
 }
 
 void TQRAbstractExportFilter::FlushOutput() {
-    if (FPending.empty()) return;
+    if (FPending.empty())
+        return;
     const bool complete = FStream && FStream->Write(FPending.data(), FPending.size()) == FPending.size();
     // Dropped either way: a caller that goes on after the error must not get these bytes twice.
     FPending.clear();
-    if (!complete) throw StreamError(messages::streamWriteError());
+    if (!complete)
+        throw StreamError(messages::streamWriteError());
 }
 
 }  // namespace qrp::exporter

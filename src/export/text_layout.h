@@ -37,7 +37,7 @@ struct TQRPositionEntry {
 
 // The distinct rounded values of one axis of a page.
 class TQRPositions {
-public:
+  public:
     void StartCollecting() { FCollecting = true; }
     // Ignored unless collecting; a value whose rounding is listed already adds nothing.
     void AddPosition(long double Value);
@@ -51,7 +51,7 @@ public:
     const std::vector<TQRPositionEntry>& Items() const { return FItems; }
     bool Collecting() const { return FCollecting; }
 
-private:
+  private:
     std::vector<TQRPositionEntry> FItems;
     std::unordered_map<std::int64_t, std::size_t> FIndex;  // rounded position -> FItems index
     bool FCollecting = false;
@@ -65,7 +65,7 @@ struct TCellText {
 };
 
 class TQRAbstractExportFilter : public TQRExportFilter {
-public:
+  public:
     using TQRExportFilter::TQRExportFilter;
 
     std::string DescribeFilter() override;
@@ -95,7 +95,7 @@ public:
     std::int32_t ColCount() const { return FColCount; }
     const TFont& Font() const { return FFont; }
 
-protected:
+  protected:
     // Bytes go out as given, no terminator and no conversion.
     void EmitText(std::string_view S);
     // S, then carriage return and line feed.
@@ -112,7 +112,7 @@ protected:
     std::int32_t FColCount = 0;
     TFont FFont;
 
-private:
+  private:
     struct CellRef {
         std::int32_t Line;
         std::int32_t Col;

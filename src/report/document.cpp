@@ -9,7 +9,8 @@
 namespace qrp {
 
 TQRPrinter::TQRPrinter(std::unique_ptr<PrinterObject> ownPrinter) : FOwnPrinter(std::move(ownPrinter)) {
-    if (!FOwnPrinter) throw std::invalid_argument("TQRPrinter needs a printer object");
+    if (!FOwnPrinter)
+        throw std::invalid_argument("TQRPrinter needs a printer object");
     FHasPrinter = !FOwnPrinter->Printers().empty();
     if (FHasPrinter) {
         FSettings.AttachPrinter(FOwnPrinter.get());
@@ -20,8 +21,10 @@ TQRPrinter::TQRPrinter(std::unique_ptr<PrinterObject> ownPrinter) : FOwnPrinter(
 }
 
 TQRPrinter::~TQRPrinter() {
-    if (FStatus != dsReady) DiscardPages();
-    if (!NotifyWindow) return;
+    if (FStatus != dsReady)
+        DiscardPages();
+    if (!NotifyWindow)
+        return;
     // A preview's handlers may throw while it lets go; nothing may leave a destructor.
     try {
         NotifyWindow->DocumentDestroyed(*this);
@@ -30,14 +33,16 @@ TQRPrinter::~TQRPrinter() {
 }
 
 void TQRPrinter::DiscardPages() {
-    if (FStatus == dsBusy) Cancel();
+    if (FStatus == dsBusy)
+        Cancel();
     FPages.DetachStream();
     FPages.Clear();
     FStatus = dsReady;
 }
 
 void TQRPrinter::Load(const std::string& fileName) {
-    if (FStatus != dsReady) DiscardPages();
+    if (FStatus != dsReady)
+        DiscardPages();
     FPages.OpenReport(fileName);
     const std::int32_t previousTotal = FPageTotal;
     FPageTotal = FPages.PageTotal();
@@ -67,7 +72,8 @@ void TQRPrinter::DetectPaperSize() {
     std::int64_t width = 0, height = 0;
     {
         const std::unique_ptr<PagePicture> first = FPages.FetchPage(1);
-        if (!first) return;
+        if (!first)
+            return;
         width = static_cast<std::int64_t>(first->WidthPx() / FScaleX / 40);
         height = static_cast<std::int64_t>(first->HeightPx() / FScaleX / 40);
     }
@@ -87,33 +93,46 @@ void TQRPrinter::DetectPaperSize() {
 }
 
 void TQRPrinter::Save(const std::string& fileName) {
-    if (FStatus == dsFinished && PageStream()) FPages.SaveCopy(fileName);
+    if (FStatus == dsFinished && PageStream())
+        FPages.SaveCopy(fileName);
 }
 
 void TQRPrinter::Export(exporter::TQRExportFilter& filter) {
-    if (OnExport) OnExport(filter);
+    if (OnExport)
+        OnExport(filter);
 }
 
 void TQRPrinter::PrintSetup(const void* sender) {
-    if (OnSetupRequest) OnSetupRequest(sender);
+    if (OnSetupRequest)
+        OnSetupRequest(sender);
 }
 
 std::unique_ptr<PagePicture> TQRPrinter::FetchPage(std::int32_t n) {
-    if ((FStatus != dsBusy && FStatus != dsFinished) || n < 1 || n > FPageTotal) return nullptr;
+    if ((FStatus != dsBusy && FStatus != dsFinished) || n < 1 || n > FPageTotal)
+        return nullptr;
     return FPages.FetchPage(n);
 }
 
 void TQRPrinter::DismissPreview(const void* /*control*/) {
-    if (OwnerReport) OwnerReport->Send(DocumentMessage::CloseRequest, *this);
+    if (OwnerReport)
+        OwnerReport->Send(DocumentMessage::CloseRequest, *this);
 }
 
-std::int32_t TQRPrinter::DevX(long double x) const { return RoundToInt32((x - FPrintOffsetLeft) * FScaleX); }
+std::int32_t TQRPrinter::DevX(long double x) const {
+    return RoundToInt32((x - FPrintOffsetLeft) * FScaleX);
+}
 
-std::int32_t TQRPrinter::DevY(long double y) const { return RoundToInt32((y - FPrintOffsetTop) * FScaleY); }
+std::int32_t TQRPrinter::DevY(long double y) const {
+    return RoundToInt32((y - FPrintOffsetTop) * FScaleY);
+}
 
-std::int32_t TQRPrinter::DevWidth(long double x) const { return RoundToInt32(x * FScaleX); }
+std::int32_t TQRPrinter::DevWidth(long double x) const {
+    return RoundToInt32(x * FScaleX);
+}
 
-std::int32_t TQRPrinter::DevHeight(long double y) const { return RoundToInt32(y * FScaleY); }
+std::int32_t TQRPrinter::DevHeight(long double y) const {
+    return RoundToInt32(y * FScaleY);
+}
 
 // SheetWidth and SheetLength already give the table's dimensions for a named paper and
 // the stored ones for Default and Custom.
@@ -126,21 +145,24 @@ std::int32_t TQRPrinter::OrientedPaperLength() const {
 }
 
 void TQRPrinter::SetPrinterNumber(std::int32_t n) {
-    if (!FHasPrinter) return;
+    if (!FHasPrinter)
+        return;
     FOwnPrinter->SetPrinterIndex(n);
     ResetDeviceMode(*FOwnPrinter);
     FSettings.ReadPrinterSettings();
 }
 
 void TQRPrinter::SetPageNumber(std::int32_t n) {
-    if (n < 1 || n > FPageTotal) return;
+    if (n < 1 || n > FPageTotal)
+        return;
     FCurrentPagePicture.reset();
     FCurrentPagePicture = FetchPage(n);
     FPageNumber = n;
 }
 
 void TQRPrinter::PostTo(DocumentWindow* window, DocumentMessage message, std::int32_t value) {
-    if (window) window->Post(message, value);
+    if (window)
+        window->Post(message, value);
 }
 
 void TQRPrinter::SetPagesReady(std::int32_t n) {
@@ -156,8 +178,10 @@ void TQRPrinter::SetProgress(std::int32_t n) {
 void TQRPrinter::SetPreviewShown(bool value) {
     if (FPreviewShown && !value) {
         try {
-            if (FStatus == dsBusy) Cancel();
-            if (AfterPreview) AfterPreview(*this);
+            if (FStatus == dsBusy)
+                Cancel();
+            if (AfterPreview)
+                AfterPreview(*this);
         } catch (...) {
             FPreviewShown = value;
             throw;

@@ -28,7 +28,7 @@ enum TQRDocumentStatus : std::uint8_t { dsReady = 0, dsBusy = 1, dsFinished = 2 
 enum TQRDocumentDestination : std::uint8_t { ddMetafile = 0, ddPrinter = 1 };
 
 class TQRPrinter {
-public:
+  public:
     using TQRAfterPrintEvent = std::function<void(TQRPrinter& sender)>;
     using TQRAfterPreviewEvent = std::function<void(TQRPrinter& sender)>;
     using TQRExportEvent = std::function<void(exporter::TQRExportFilter& filter)>;
@@ -127,9 +127,9 @@ public:
     const PagePicture* CurrentPagePicture() const { return FCurrentPagePicture.get(); }
 
     // Plain fields that callers read and write.
-    std::string Title;       // print job name; the viewer's caption
-    std::int32_t FirstPage = 0;  // 0: from page 1
-    std::int32_t LastPage = 0;   // 0: to the last page
+    std::string Title;                       // print job name; the viewer's caption
+    std::int32_t FirstPage = 0;              // 0: from page 1
+    std::int32_t LastPage = 0;               // 0: to the last page
     DocumentWindow* NotifyWindow = nullptr;  // not owned; gets page-available and progress
     DocumentWindow* OwnerReport = nullptr;   // not owned; gets print and close requests
     TQRAfterPrintEvent AfterPrint;
@@ -137,7 +137,7 @@ public:
     TQRExportEvent OnExport;
     TQRSetupRequestEvent OnSetupRequest;
 
-private:
+  private:
     void DetectPaperSize();
     void PostTo(DocumentWindow* window, DocumentMessage message, std::int32_t value);
 

@@ -9,31 +9,31 @@ namespace qrp {
 
 // Base of everything this project throws on purpose.
 class Error : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // A short read or write on a stream ("Stream read error", "Stream write error").
 class StreamError : public Error {
-public:
+  public:
     using Error::Error;
 };
 
 // A file that cannot be opened or created ("Cannot open file ...", "Cannot create file ...").
 class FileError : public Error {
-public:
+  public:
     using Error::Error;
 };
 
 // The report library's own failures: illegal calls, damaged report files, invalid pictures.
 class EQRError : public Error {
-public:
+  public:
     using Error::Error;
 };
 
 // The printer object's failures ("Printer index out of range", "Printing in progress", ...).
 class PrinterError : public Error {
-public:
+  public:
     using Error::Error;
 };
 

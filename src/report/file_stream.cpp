@@ -1,11 +1,10 @@
 #include "file_stream.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <limits>
+#include <unistd.h>
 #include <vector>
 
 #include "errors.h"
@@ -19,37 +18,42 @@ constexpr std::int64_t kMaxStreamSize = std::numeric_limits<std::int32_t>::max()
 
 std::unique_ptr<FileStream> FileStream::OpenRead(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw FileError(messages::cannotOpenFile(path, messages::systemReason(errno)));
+    if (fd < 0)
+        throw FileError(messages::cannotOpenFile(path, messages::systemReason(errno)));
     return std::unique_ptr<FileStream>(new FileStream(fd, path));
 }
 
 std::unique_ptr<FileStream> FileStream::Create(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) throw FileError(messages::cannotCreateFile(path, messages::systemReason(errno)));
+    if (fd < 0)
+        throw FileError(messages::cannotCreateFile(path, messages::systemReason(errno)));
     return std::unique_ptr<FileStream>(new FileStream(fd, path));
 }
 
 std::unique_ptr<FileStream> FileStream::CreateUnique(const std::string& dir, const std::string& prefix,
                                                      const std::string& shownPath) {
     std::string pattern = dir;
-    if (pattern.empty() || pattern.back() != '/') pattern += '/';
+    if (pattern.empty() || pattern.back() != '/')
+        pattern += '/';
     pattern += prefix + "XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0) {
-        throw FileError(messages::cannotCreateFile(shownPath.empty() ? pattern : shownPath,
-                                                   messages::systemReason(errno)));
+        throw FileError(
+            messages::cannotCreateFile(shownPath.empty() ? pattern : shownPath, messages::systemReason(errno)));
     }
     return std::unique_ptr<FileStream>(new FileStream(fd, name.data()));
 }
 
 FileStream::~FileStream() {
-    if (m_fd >= 0) ::close(m_fd);
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
 void FileStream::Close() {
-    if (m_fd < 0) return;
+    if (m_fd < 0)
+        return;
     const int fd = m_fd;
     if (::fsync(fd) != 0 && errno != EINVAL) {
         m_fd = -1;
@@ -58,7 +62,8 @@ void FileStream::Close() {
     }
     m_fd = -1;
     // A full disk or a quota may only show at close; the caller must not take the file as complete.
-    if (::close(fd) != 0 && errno != EINTR) throw StreamError(messages::streamWriteError());
+    if (::close(fd) != 0 && errno != EINTR)
+        throw StreamError(messages::streamWriteError());
 }
 
 std::size_t FileStream::Read(void* buffer, std::size_t count) {
@@ -66,8 +71,10 @@ std::size_t FileStream::Read(void* buffer, std::size_t count) {
     std::size_t done = 0;
     while (done < count) {
         const ssize_t n = ::read(m_fd, out + done, count - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
         done += static_cast<std::size_t>(n);
     }
     return done;
@@ -75,13 +82,16 @@ std::size_t FileStream::Read(void* buffer, std::size_t count) {
 
 std::size_t FileStream::Write(const void* buffer, std::size_t count) {
     const off_t position = ::lseek(m_fd, 0, SEEK_CUR);
-    if (position < 0 || position + static_cast<std::int64_t>(count) > kMaxStreamSize) return 0;
+    if (position < 0 || position + static_cast<std::int64_t>(count) > kMaxStreamSize)
+        return 0;
     const auto* in = static_cast<const char*>(buffer);
     std::size_t done = 0;
     while (done < count) {
         const ssize_t n = ::write(m_fd, in + done, count - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
         done += static_cast<std::size_t>(n);
     }
     return done;
@@ -90,7 +100,8 @@ std::size_t FileStream::Write(const void* buffer, std::size_t count) {
 std::int64_t FileStream::Seek(std::int64_t offset, SeekOrigin origin) {
     const int whence = origin == SeekOrigin::Begin ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
     off_t result = ::lseek(m_fd, static_cast<off_t>(offset), whence);
-    if (result < 0) result = ::lseek(m_fd, 0, SEEK_SET);  // before the start: clamp as memory streams do
+    if (result < 0)
+        result = ::lseek(m_fd, 0, SEEK_SET);  // before the start: clamp as memory streams do
     return static_cast<std::int64_t>(result);
 }
 

@@ -10,7 +10,7 @@
 namespace qrp {
 
 class FileStream : public Stream {
-public:
+  public:
     // Opens an existing file read-only; throws FileError "Cannot open file ...".
     static std::unique_ptr<FileStream> OpenRead(const std::string& path);
     // Creates or truncates a file for reading and writing; throws FileError "Cannot create file ...".
@@ -33,7 +33,7 @@ public:
     // Flushes to disk and closes; throws StreamError when the data could not be stored.
     void Close();
 
-private:
+  private:
     FileStream(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
 
     int m_fd;

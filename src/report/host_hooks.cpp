@@ -12,12 +12,17 @@ int g_screenPixelsPerInch = kDefaultScreenPixelsPerInch;
 }  // namespace
 
 void ProcessMessages() {
-    if (g_processMessages) g_processMessages();
+    if (g_processMessages)
+        g_processMessages();
 }
 
-void SetProcessMessagesHook(std::function<void()> hook) { g_processMessages = std::move(hook); }
+void SetProcessMessagesHook(std::function<void()> hook) {
+    g_processMessages = std::move(hook);
+}
 
-int ScreenPixelsPerInch() { return g_screenPixelsPerInch; }
+int ScreenPixelsPerInch() {
+    return g_screenPixelsPerInch;
+}
 
 // A screen that reports nothing sensible keeps the default rather than scaling pages to nothing.
 void SetScreenPixelsPerInch(int pixelsPerInch) {

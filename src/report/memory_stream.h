@@ -12,7 +12,7 @@ namespace qrp {
 // Writes grow the buffer; a write past the end fills the gap with zeros. The size is
 // capped below 2^31 bytes, as offsets in report files are signed 32-bit values.
 class MemoryStream : public Stream {
-public:
+  public:
     MemoryStream() = default;
     explicit MemoryStream(std::vector<std::uint8_t> data) : m_data(std::move(data)) {}
 
@@ -23,21 +23,21 @@ public:
     const std::vector<std::uint8_t>& Data() const { return m_data; }
     std::vector<std::uint8_t> TakeData() { return std::move(m_data); }
 
-private:
+  private:
     std::vector<std::uint8_t> m_data;
     std::int64_t m_position = 0;
 };
 
 // Reads from a span that must stay alive while the view is in use. Writes store nothing.
 class ByteViewStream : public Stream {
-public:
+  public:
     explicit ByteViewStream(std::span<const std::uint8_t> data) : m_data(data) {}
 
     std::size_t Read(void* buffer, std::size_t count) override;
     std::size_t Write(const void*, std::size_t) override { return 0; }
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
 
-private:
+  private:
     std::span<const std::uint8_t> m_data;
     std::int64_t m_position = 0;
 };

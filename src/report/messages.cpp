@@ -4,9 +4,13 @@
 
 namespace qrp::messages {
 
-std::string streamReadError() { return "Stream read error"; }
+std::string streamReadError() {
+    return "Stream read error";
+}
 
-std::string streamWriteError() { return "Stream write error"; }
+std::string streamWriteError() {
+    return "Stream write error";
+}
 
 std::string cannotOpenFile(std::string_view path, std::string_view reason) {
     return "Cannot open file \"" + std::string(path) + "\". " + std::string(reason);
@@ -16,22 +20,30 @@ std::string cannotCreateFile(std::string_view path, std::string_view reason) {
     return "Cannot create file \"" + std::string(path) + "\". " + std::string(reason);
 }
 
-std::string metafileNotValid() { return "Metafile is not valid"; }
+std::string metafileNotValid() {
+    return "Metafile is not valid";
+}
 
 std::string placeableMetafileNotSupported() {
     return "Metafile is not valid: placeable Windows metafiles are not supported as report pages";
 }
 
-std::string pageOutOfRange(std::int32_t page) { return "Page number " + std::to_string(page) + " is out of range"; }
+std::string pageOutOfRange(std::int32_t page) {
+    return "Page number " + std::to_string(page) + " is out of range";
+}
 
 std::string damagedReport(std::int32_t page, std::string_view detail) {
     return "The report file is damaged: page " + std::to_string(page) + " cannot be reached (" + std::string(detail) +
            ")";
 }
 
-std::string fileIsOpenReport() { return "The file is the report being shown; save to another file."; }
+std::string fileIsOpenReport() {
+    return "The file is the report being shown; save to another file.";
+}
 
-std::string noReportToSave() { return "There is no report to save"; }
+std::string noReportToSave() {
+    return "There is no report to save";
+}
 
 std::string systemReason(int errnum) {
     char buffer[256];
@@ -40,41 +52,77 @@ std::string systemReason(int errnum) {
     return text ? std::string(text) : std::string("Unknown error");
 }
 
-std::string printerIndexOutOfRange() { return "Printer index out of range"; }
+std::string printerIndexOutOfRange() {
+    return "Printer index out of range";
+}
 
-std::string printingInProgress() { return "Printing in progress"; }
+std::string printingInProgress() {
+    return "Printing in progress";
+}
 
-std::string printerNotPrinting() { return "Printer is not currently printing"; }
+std::string printerNotPrinting() {
+    return "Printer is not currently printing";
+}
 
-std::string printerNotValid() { return "Printer selected is not valid"; }
+std::string printerNotValid() {
+    return "Printer selected is not valid";
+}
 
-std::string noDefaultPrinter() { return "There is no default printer currently selected"; }
+std::string noDefaultPrinter() {
+    return "There is no default printer currently selected";
+}
 
-std::string printerNotSupported() { return "Operation not supported on selected printer"; }
+std::string printerNotSupported() {
+    return "Operation not supported on selected printer";
+}
 
-std::string abstractFilterDescription() { return "Abstract non-working export filter"; }
+std::string abstractFilterDescription() {
+    return "Abstract non-working export filter";
+}
 
-std::string abstractFilterName() { return "Abstract filter"; }
+std::string abstractFilterName() {
+    return "Abstract filter";
+}
 
-std::string filterMakerName() { return "qrpview"; }
+std::string filterMakerName() {
+    return "qrpview";
+}
 
-std::string textFilterDescription() { return "Text export (ASCII) filter"; }
+std::string textFilterDescription() {
+    return "Text export (ASCII) filter";
+}
 
-std::string textFilterName() { return "Text file"; }
+std::string textFilterName() {
+    return "Text file";
+}
 
-std::string textFilterExtension() { return "TXT"; }
+std::string textFilterExtension() {
+    return "TXT";
+}
 
-std::string csvFilterDescription() { return "Comma separated text file"; }
+std::string csvFilterDescription() {
+    return "Comma separated text file";
+}
 
-std::string csvFilterName() { return "Comma Separated"; }
+std::string csvFilterName() {
+    return "Comma Separated";
+}
 
-std::string htmlFilterDescription() { return "HTML document for web publishing"; }
+std::string htmlFilterDescription() {
+    return "HTML document for web publishing";
+}
 
-std::string htmlFilterName() { return "HTML document"; }
+std::string htmlFilterName() {
+    return "HTML document";
+}
 
-std::string reportFileFilterName() { return "Report file"; }
+std::string reportFileFilterName() {
+    return "Report file";
+}
 
-std::string floatingPointDivisionByZero() { return "Floating point division by zero"; }
+std::string floatingPointDivisionByZero() {
+    return "Floating point division by zero";
+}
 
 std::string emfRecordDamaged(std::uint32_t type, std::uint64_t offset) {
     return "EMF record of type " + std::to_string(type) + " at offset " + std::to_string(offset) + " is damaged";

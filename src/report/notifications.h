@@ -17,7 +17,7 @@ enum class DocumentMessage : std::uint32_t {
 
 // A window that shows or owns a document. The document never owns it.
 class DocumentWindow {
-public:
+  public:
     virtual ~DocumentWindow() = default;
     // Posted: the receiver queues it and acts after the document's call has returned, from
     // its own event loop.

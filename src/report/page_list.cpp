@@ -1,12 +1,11 @@
 #include "page_list.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "byte_order.h"
 #include "errors.h"
@@ -44,7 +43,8 @@ std::unique_ptr<TQRStream> TQRPageList::AttachStream(std::unique_ptr<TQRStream> 
 }
 
 TQRStream& TQRPageList::RequireStream() {
-    if (!FPageStore) throw EQRError(messages::noReportToSave());
+    if (!FPageStore)
+        throw EQRError(messages::noReportToSave());
     return *FPageStore;
 }
 
@@ -61,7 +61,9 @@ void TQRPageList::WriteFileHeader() {
     FHeaderSize = kHeaderSize;
 }
 
-void TQRPageList::Finish() { WriteFileHeader(); }
+void TQRPageList::Finish() {
+    WriteFileHeader();
+}
 
 int TQRPageList::ProbeHeaderSize(qrp::Stream& stream) {
     const std::int64_t position = stream.Position();
@@ -73,7 +75,8 @@ int TQRPageList::ProbeHeaderSize(qrp::Stream& stream) {
     char text[4];
     stream.SetPosition(kLegacyProbeOffset);
     stream.ReadBuffer(text, sizeof text);
-    if (std::strncmp(text, "EMF", sizeof text) == 0) return kLegacyHeaderSize;
+    if (std::strncmp(text, "EMF", sizeof text) == 0)
+        return kLegacyHeaderSize;
     stream.SetPosition(kProbeOffset);
     stream.ReadBuffer(text, sizeof text);
     return kHeaderSize;
@@ -125,7 +128,8 @@ void TQRPageList::AppendPage(const PagePicture& picture) {
     if (FPacked) {
         MemoryStream code;
         TQRCompress codec(code, true);
-        for (std::uint8_t byte : picture.Bytes()) codec.Compress(byte);
+        for (std::uint8_t byte : picture.Bytes())
+            codec.Compress(byte);
         codec.FinishCompress();
         record.WriteI32(static_cast<std::int32_t>(picture.Bytes().size()));
         record.WriteBuffer(code.Data().data(), code.Data().size());
@@ -214,8 +218,10 @@ std::int32_t TQRPageList::WalkBackward(std::int32_t from, std::int32_t n, std::i
 }
 
 std::int32_t TQRPageList::LocatePage(std::int32_t n) {
-    if (n < 1 || n > FPageTotal) throw EQRError(messages::pageOutOfRange(n));
-    if (auto known = m_offsets.find(n); known != m_offsets.end()) return known->second;
+    if (n < 1 || n > FPageTotal)
+        throw EQRError(messages::pageOutOfRange(n));
+    if (auto known = m_offsets.find(n); known != m_offsets.end())
+        return known->second;
     const std::int64_t size = FPageStore->Size();
     if (n == 1) {
         CheckedRecord(FHeaderSize, 1, n, size);
@@ -227,7 +233,8 @@ std::int32_t TQRPageList::LocatePage(std::int32_t n) {
         return last;
     }
     // Walk from the nearest page already known: page 1 below, the last page above.
-    if (!m_offsets.contains(1)) CheckedRecord(FHeaderSize, 1, n, size);
+    if (!m_offsets.contains(1))
+        CheckedRecord(FHeaderSize, 1, n, size);
     auto above = m_offsets.upper_bound(n);
     if (above == m_offsets.end()) {
         try {
@@ -239,11 +246,14 @@ std::int32_t TQRPageList::LocatePage(std::int32_t n) {
         above = m_offsets.upper_bound(n);
     }
     const auto below = std::prev(m_offsets.lower_bound(n));
-    if (above == m_offsets.end() || n - below->first <= above->first - n) return WalkForward(below->first, n, size);
+    if (above == m_offsets.end() || n - below->first <= above->first - n)
+        return WalkForward(below->first, n, size);
     return WalkBackward(above->first, n, size);
 }
 
-void TQRPageList::GoFirst() { RequireStream().SetPosition(FHeaderSize); }
+void TQRPageList::GoFirst() {
+    RequireStream().SetPosition(FHeaderSize);
+}
 
 void TQRPageList::GoLast() {
     TQRStream& stream = RequireStream();
@@ -257,7 +267,8 @@ void TQRPageList::GoToPage(std::int32_t n) {
 }
 
 std::unique_ptr<PagePicture> TQRPageList::FetchPage(std::int32_t n) {
-    if (n > FPageTotal || !FPageStore) return nullptr;
+    if (n > FPageTotal || !FPageStore)
+        return nullptr;
     ListLock lock(*this);
     TQRStream& stream = *FPageStore;
     const std::int64_t size = stream.Size();
@@ -268,7 +279,8 @@ std::unique_ptr<PagePicture> TQRPageList::FetchPage(std::int32_t n) {
     std::unique_ptr<PagePicture> picture;
     stream.SetPosition(bodyStart);
     if (FPacked) {
-        if (bodyLength < 4) throw StreamError(messages::streamReadError());
+        if (bodyLength < 4)
+            throw StreamError(messages::streamReadError());
         const std::int32_t count = stream.ReadI32();
         std::vector<std::uint8_t> code(static_cast<std::size_t>(bodyLength - 4));
         stream.ReadBuffer(code.data(), code.size());
@@ -278,7 +290,8 @@ std::unique_ptr<PagePicture> TQRPageList::FetchPage(std::int32_t n) {
         ByteViewStream codeStream(code);
         TQRCompress codec(codeStream, false);
         std::vector<std::uint8_t> plain(static_cast<std::size_t>(count));
-        for (auto& byte : plain) byte = codec.DecodeByte();
+        for (auto& byte : plain)
+            byte = codec.DecodeByte();
         ByteViewStream plainStream(plain);
         picture = PagePicture::ReadFrom(plainStream, count);
     } else {
@@ -301,7 +314,8 @@ void TQRPageList::SaveCopy(const std::string& fileName) {
             throw FileError(messages::cannotCreateFile(fileName, messages::fileIsOpenReport()));
     }
     std::filesystem::path folder = target.parent_path();
-    if (folder.empty()) folder = ".";
+    if (folder.empty())
+        folder = ".";
     auto temp = FileStream::CreateUnique(folder.string(), "." + target.filename().string() + ".", fileName);
     const std::string tempPath = temp->Path();
     try {

@@ -23,7 +23,7 @@
 namespace qrp {
 
 class TQRPageList {
-public:
+  public:
     TQRPageList() = default;
     ~TQRPageList() = default;
     TQRPageList(const TQRPageList&) = delete;
@@ -74,7 +74,7 @@ public:
     int HeaderSize() const { return FHeaderSize; }
     const TReportHeaderRec& Header() const { return FHeader; }
 
-private:
+  private:
     struct RecordHead {
         std::int32_t pageNumber;
         std::int32_t next;

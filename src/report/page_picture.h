@@ -16,7 +16,7 @@ struct FrameRect {
 };
 
 class PagePicture {
-public:
+  public:
     // EMF header: record type 1 at offset 0, " EMF" at 40, total length at 48.
     static constexpr std::uint32_t kEmrHeader = 1;
     static constexpr std::uint32_t kEmfSignature = 0x464D4520;
@@ -46,7 +46,7 @@ public:
     std::int32_t WidthPx() const;
     std::int32_t HeightPx() const;
 
-private:
+  private:
     explicit PagePicture(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes)) {}
     static void CheckHeaderRecord(const std::vector<std::uint8_t>& bytes);
 

@@ -1,8 +1,7 @@
 #include "page_stream.h"
 
-#include <unistd.h>
-
 #include <cerrno>
+#include <unistd.h>
 #include <vector>
 
 #include "errors.h"
@@ -21,11 +20,13 @@ std::unique_ptr<TQRStream> TQRStream::OpenExisting(const std::string& fileName) 
 TQRStream::~TQRStream() {
     std::lock_guard guard(m_lock);
     DiskStore.reset();
-    if (!FTempPath.empty()) ::unlink(FTempPath.c_str());
+    if (!FTempPath.empty())
+        ::unlink(FTempPath.c_str());
 }
 
 Stream& TQRStream::Live() {
-    if (FResident) return *MemStore;
+    if (FResident)
+        return *MemStore;
     return *DiskStore;
 }
 
@@ -43,11 +44,13 @@ std::size_t TQRStream::Write(const void* buffer, std::size_t count) {
     std::lock_guard guard(m_lock);
     if (!FResident) {
         // A stream over an existing report is read-only: it stores nothing.
-        if (FTempPath.empty()) return 0;
+        if (FTempPath.empty())
+            return 0;
         return DiskStore->Write(buffer, count);
     }
     const std::size_t written = MemStore->Write(buffer, count);
-    if (static_cast<std::int64_t>(MemStore->Data().size()) > static_cast<std::int64_t>(FSpillLimit)) MoveToTempFile();
+    if (static_cast<std::int64_t>(MemStore->Data().size()) > static_cast<std::int64_t>(FSpillLimit))
+        MoveToTempFile();
     return written;
 }
 
@@ -76,7 +79,8 @@ void TQRStream::CopyToStream(Stream& dest) {
     std::vector<std::uint8_t> block(kCopyBlockSize);
     for (;;) {
         const std::size_t n = Read(block.data(), block.size());
-        if (n == 0) break;
+        if (n == 0)
+            break;
         dest.WriteBuffer(block.data(), n);
     }
 }

@@ -17,7 +17,7 @@
 namespace qrp {
 
 class TQRStream : public Stream {
-public:
+  public:
     // Prefix of the temporary file a recording moves to.
     static constexpr const char* kTempPrefix = "QRP";
     // Size of the blocks CopyToStream moves.
@@ -57,7 +57,7 @@ public:
     // The open descriptor of that file, or -1 while resident.
     int FileDescriptor() const { return DiskStore ? DiskStore->Descriptor() : -1; }
 
-private:
+  private:
     TQRStream(std::unique_ptr<FileStream> existing);
     void MoveToTempFile();
     Stream& Live();

@@ -39,14 +39,16 @@ const std::array<std::int16_t, kBinCount> kBinDeviceIds = {1, 1, 2, 3, 4, 5, 6, 
 
 std::optional<TQRPaperSize> PaperSizeFromDevice(int deviceId) {
     for (int i = 0; i < kPaperSizeCount; ++i) {
-        if (kPaperSizes[i].deviceId == deviceId) return static_cast<TQRPaperSize>(i);
+        if (kPaperSizes[i].deviceId == deviceId)
+            return static_cast<TQRPaperSize>(i);
     }
     return std::nullopt;
 }
 
 std::optional<TQRBin> BinFromDevice(int deviceId) {
     for (int i = 0; i < kBinCount; ++i) {
-        if (kBinDeviceIds[i] == deviceId) return static_cast<TQRBin>(i);
+        if (kBinDeviceIds[i] == deviceId)
+            return static_cast<TQRBin>(i);
     }
     return std::nullopt;
 }

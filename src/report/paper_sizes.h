@@ -9,13 +9,51 @@
 namespace qrp {
 
 enum class TQRPaperSize : std::uint8_t {
-    Default, Letter, LetterSmall, Tabloid, Ledger, Legal, Statement, Executive, A3, A4, A4Small, A5, B4, B5,
-    Folio, Quarto, qr10X14, qr11X17, Note, Env9, Env10, Env11, Env12, Env14, CSheet, DSheet, ESheet, Custom
+    Default,
+    Letter,
+    LetterSmall,
+    Tabloid,
+    Ledger,
+    Legal,
+    Statement,
+    Executive,
+    A3,
+    A4,
+    A4Small,
+    A5,
+    B4,
+    B5,
+    Folio,
+    Quarto,
+    qr10X14,
+    qr11X17,
+    Note,
+    Env9,
+    Env10,
+    Env11,
+    Env12,
+    Env14,
+    CSheet,
+    DSheet,
+    ESheet,
+    Custom
 };
 
 enum class TQRBin : std::uint8_t {
-    First, Upper, Lower, Middle, Manual, Envelope, EnvManual, Auto, Tractor, SmallFormat, LargeFormat,
-    LargeCapacity, Cassette, Last
+    First,
+    Upper,
+    Lower,
+    Middle,
+    Manual,
+    Envelope,
+    EnvManual,
+    Auto,
+    Tractor,
+    SmallFormat,
+    LargeFormat,
+    LargeCapacity,
+    Cassette,
+    Last
 };
 
 inline constexpr int kPaperSizeCount = 28;
@@ -34,8 +72,12 @@ extern const std::array<PaperSizeInfo, kPaperSizeCount> kPaperSizes;
 // Indexed by TQRBin: the driver's paper source identifier.
 extern const std::array<std::int16_t, kBinCount> kBinDeviceIds;
 
-inline const PaperSizeInfo& PaperInfo(TQRPaperSize size) { return kPaperSizes[static_cast<int>(size)]; }
-inline std::int16_t BinDeviceId(TQRBin bin) { return kBinDeviceIds[static_cast<int>(bin)]; }
+inline const PaperSizeInfo& PaperInfo(TQRPaperSize size) {
+    return kPaperSizes[static_cast<int>(size)];
+}
+inline std::int16_t BinDeviceId(TQRBin bin) {
+    return kBinDeviceIds[static_cast<int>(bin)];
+}
 
 // The first row whose identifier matches, or none. Id 1 reads as First, 14 as Cassette.
 std::optional<TQRPaperSize> PaperSizeFromDevice(int deviceId);

@@ -1,5 +1,6 @@
 // TQRPrinter::Print: replays a finished document's print range onto its own printer as
 // one job. Copies travel in the device mode; the driver makes them.
+#include <algorithm>
 #include <cstdint>
 
 #include "document.h"
@@ -12,7 +13,8 @@ namespace {
 // Closes a job that an error left open, keeping the first error as the one reported.
 void EndJobQuietly(PrinterObject& printer) noexcept {
     try {
-        if (printer.Printing()) printer.EndDoc();
+        if (printer.Printing())
+            printer.EndDoc();
     } catch (...) {
     }
 }
@@ -24,15 +26,18 @@ void TQRPrinter::Print() {
         OwnerReport->Post(DocumentMessage::PrintRequest, 0);
         return;
     }
-    if (FStatus != dsFinished || !FHasPrinter) return;
+    if (FStatus != dsFinished || !FHasPrinter)
+        return;
     PrinterObject& printer = *FOwnPrinter;
     printer.SetTitle(Title);
-    if (printer.Printing()) printer.Abort();
+    if (printer.Printing())
+        printer.Abort();
     FSettings.WriteToPrinter();
     printer.BeginDoc();
     try {
-        // 64-bit, so that a last page of INT32_MAX cannot make the loop overflow.
-        const std::int64_t first = FirstPage != 0 ? FirstPage : 1;
+        // 64-bit, so that a last page of INT32_MAX cannot make the loop overflow. There are
+        // no pages below 1: a range reaching down there would only feed blank sheets.
+        const std::int64_t first = std::max<std::int64_t>(FirstPage, 1);
         const std::int64_t last = LastPage != 0 ? LastPage : FPageTotal;
         for (std::int64_t i = first; i <= last; ++i) {
             const auto page = static_cast<std::int32_t>(i);
@@ -43,7 +48,8 @@ void TQRPrinter::Print() {
                 PrinterCanvas& canvas = printer.Canvas();
                 canvas.StretchDraw(*picture, {0, 0, printer.PageWidth() - 1, printer.PageHeight() - 1});
             }
-            if (i < last) printer.NewPage();
+            if (i < last)
+                printer.NewPage();
             if (FCancelRequested) {
                 printer.Abort();
                 break;
@@ -53,7 +59,8 @@ void TQRPrinter::Print() {
         EndJobQuietly(printer);
         throw;
     }
-    if (printer.Printing()) printer.EndDoc();
+    if (printer.Printing())
+        printer.EndDoc();
 }
 
 }  // namespace qrp

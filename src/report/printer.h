@@ -65,7 +65,7 @@ struct PixelRect {
 
 // The drawing surface of an open print job.
 class PrinterCanvas {
-public:
+  public:
     virtual ~PrinterCanvas() = default;
     // Plays the picture stretched independently in width and height to fill rect.
     virtual void StretchDraw(const PagePicture& picture, const PixelRect& rect) = 0;
@@ -81,7 +81,7 @@ public:
 //   Abort     abort the document, then end the job as EndDoc does
 // Printing() is true from BeginDoc until EndDoc or Abort has returned.
 class PrinterObject {
-public:
+  public:
     virtual ~PrinterObject() = default;
 
     // Names of the installed printers; indices below refer to this order.

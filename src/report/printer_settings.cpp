@@ -1,7 +1,5 @@
 #include "printer_settings.h"
 
-#include <algorithm>
-
 #include "host_hooks.h"
 #include "rounding.h"
 
@@ -9,7 +7,9 @@ namespace qrp {
 
 namespace {
 
-std::string Cut(const std::string& text, std::size_t limit) { return text.substr(0, std::min(text.size(), limit)); }
+std::string Cut(const std::string& text, std::size_t limit) {
+    return text.substr(0, limit);
+}
 
 // The name part of a driver path; spoolers write either separator.
 std::string FileNamePart(const std::string& path) {
@@ -20,7 +20,8 @@ std::string FileNamePart(const std::string& path) {
 // Device pixels to tenths of a millimetre. A device reporting no resolution gives 0 rather
 // than a division by zero.
 std::int32_t PixelsToTenthMm(int pixels, std::int32_t dotsPerInch) {
-    if (dotsPerInch <= 0) return 0;
+    if (dotsPerInch <= 0)
+        return 0;
     return RoundToInt32(static_cast<long double>(pixels) / dotsPerInch * 254);
 }
 
@@ -28,11 +29,13 @@ std::int32_t PixelsToTenthMm(int pixels, std::int32_t dotsPerInch) {
 
 void TPrinterSettings::AttachPrinter(PrinterObject* p) {
     FPrinter = p;
-    if (p && !p->Printers().empty()) ReadPrinterSettings();
+    if (p && !p->Printers().empty())
+        ReadPrinterSettings();
 }
 
 void TPrinterSettings::ReadPrinterSettings() {
-    if (!FPrinter) return;
+    if (!FPrinter)
+        return;
     // The order is observable through the printer and is kept as the library always had it.
     ReadDevice();
     ReadResolution();
@@ -49,7 +52,8 @@ void TPrinterSettings::ReadDevice() {
     ProcessMessages();
     DeviceSettings settings = FPrinter->GetPrinter();
     // Some drivers hand out their device mode only on the second request.
-    if (!settings.Mode) settings = FPrinter->GetPrinter();
+    if (!settings.Mode)
+        settings = FPrinter->GetPrinter();
     FDevice = Cut(settings.Device, kNameLimit);
     FDriver = Cut(settings.Driver, kNameLimit);
     FPort = Cut(settings.Port, kNameLimit);
@@ -64,7 +68,9 @@ void TPrinterSettings::ReadResolution() {
     FDotsPerInchY = FPrinter->GetDeviceCaps(DeviceCap::LOGPIXELSY);
 }
 
-void TPrinterSettings::ReadCopies() { FCopies = HasCapability(DM_COPIES) ? FDeviceModeData->dmCopies : 1; }
+void TPrinterSettings::ReadCopies() {
+    FCopies = HasCapability(DM_COPIES) ? FDeviceModeData->dmCopies : 1;
+}
 
 void TPrinterSettings::FetchBins() {
     FOutputBin = TQRBin::First;
@@ -97,17 +103,20 @@ void TPrinterSettings::ReadPaperList() {
     const DeviceMode* mode = FDeviceModeData ? &*FDeviceModeData : nullptr;
     for (std::uint16_t id : FPrinter->DevicePapers(FDevice, FPort, mode)) {
         const auto size = PaperSizeFromDevice(id);
-        if (size && *size != TQRPaperSize::Default) FHasPaperSize[static_cast<int>(*size) - 1] = true;
+        if (size && *size != TQRPaperSize::Default)
+            FHasPaperSize[static_cast<int>(*size) - 1] = true;
     }
     // A custom size is always offered: the driver decides what it makes of the dimensions.
     FHasPaperSize[static_cast<int>(TQRPaperSize::Custom) - 1] = true;
 }
 
 void TPrinterSettings::WriteToPrinter() {
-    if (!FPrinter) return;
+    if (!FPrinter)
+        return;
     DeviceSettings settings = FPrinter->GetPrinter();
     FDeviceModeData = settings.Mode;
-    if (!FDeviceModeData) return;
+    if (!FDeviceModeData)
+        return;
     DeviceMode& mode = *FDeviceModeData;
     if (FPaperSize == TQRPaperSize::Custom) {
         if (HasCapability(DM_PAPERLENGTH)) {
@@ -140,13 +149,15 @@ void TPrinterSettings::WriteToPrinter() {
 }
 
 bool TPrinterSettings::HasCapability(std::int32_t setting) const {
-    if (!FPrinter || !FDeviceModeData || setting < 0) return false;
+    if (!FPrinter || !FDeviceModeData || setting < 0)
+        return false;
     const auto bits = static_cast<std::uint32_t>(setting);
     return (FDeviceModeData->dmFields & bits) == bits;
 }
 
 void TPrinterSettings::MarkField(std::int32_t setting) {
-    if (FDeviceModeData) FDeviceModeData->dmFields |= static_cast<std::uint32_t>(setting);
+    if (FDeviceModeData)
+        FDeviceModeData->dmFields |= static_cast<std::uint32_t>(setting);
 }
 
 bool TPrinterSettings::HasPaperSize(TQRPaperSize size) const {
@@ -154,37 +165,45 @@ bool TPrinterSettings::HasPaperSize(TQRPaperSize size) const {
 }
 
 std::int32_t TPrinterSettings::SheetWidth() const {
-    if (FPaperSize == TQRPaperSize::Default || FPaperSize == TQRPaperSize::Custom) return FSheetWidth;
+    if (FPaperSize == TQRPaperSize::Default || FPaperSize == TQRPaperSize::Custom)
+        return FSheetWidth;
     return RoundToInt32(static_cast<long double>(PaperInfo(FPaperSize).widthMm) * 10);
 }
 
 std::int32_t TPrinterSettings::SheetLength() const {
-    if (FPaperSize == TQRPaperSize::Default || FPaperSize == TQRPaperSize::Custom) return FSheetLength;
+    if (FPaperSize == TQRPaperSize::Default || FPaperSize == TQRPaperSize::Custom)
+        return FSheetLength;
     return RoundToInt32(static_cast<long double>(PaperInfo(FPaperSize).lengthMm) * 10);
 }
 
 void TPrinterSettings::SetCopies(std::int32_t value) {
-    if (HasCapability(DM_COPIES)) FCopies = value;
+    if (HasCapability(DM_COPIES))
+        FCopies = value;
 }
 
 void TPrinterSettings::SetOrientation(TPrinterOrientation value) {
-    if (HasCapability(DM_ORIENTATION)) FOrientation = value;
+    if (HasCapability(DM_ORIENTATION))
+        FOrientation = value;
 }
 
 void TPrinterSettings::SetOutputBin(TQRBin value) {
-    if (HasCapability(DM_DEFAULTSOURCE)) FOutputBin = value;
+    if (HasCapability(DM_DEFAULTSOURCE))
+        FOutputBin = value;
 }
 
 void TPrinterSettings::SetPaperSize(TQRPaperSize value) {
-    if (value == TQRPaperSize::Default || HasPaperSize(value)) FPaperSize = value;
+    if (value == TQRPaperSize::Default || HasPaperSize(value))
+        FPaperSize = value;
 }
 
 void TPrinterSettings::SetSheetWidth(std::int32_t value) {
-    if (FPaperSize == TQRPaperSize::Custom) FSheetWidth = value;
+    if (FPaperSize == TQRPaperSize::Custom)
+        FSheetWidth = value;
 }
 
 void TPrinterSettings::SetSheetLength(std::int32_t value) {
-    if (FPaperSize == TQRPaperSize::Custom) FSheetLength = value;
+    if (FPaperSize == TQRPaperSize::Custom)
+        FSheetLength = value;
 }
 
 void ResetDeviceMode(PrinterObject& p) {

@@ -15,7 +15,7 @@
 namespace qrp {
 
 class TPrinterSettings {
-public:
+  public:
     // Longest text kept of a device, driver or port name (a 128-byte buffer with its
     // terminator), and of the driver's file name.
     static constexpr std::size_t kNameLimit = 127;
@@ -67,7 +67,7 @@ public:
     void SetSheetWidth(std::int32_t value);
     void SetSheetLength(std::int32_t value);
 
-private:
+  private:
     void ReadDevice();
     void ReadResolution();
     void ReadCopies();

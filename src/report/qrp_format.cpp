@@ -63,19 +63,18 @@ double LocalStampTime() {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     std::tm local{};
     localtime_r(&seconds, &local);
-    const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
     const std::int64_t days = DaysFromCivil(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
                                             static_cast<unsigned>(local.tm_mday)) +
                               kEpochOffsetDays;
     const double dayFraction =
-        (local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + static_cast<double>(millis) / 1000.0) /
-        86400.0;
+        (local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + static_cast<double>(millis) / 1000.0) / 86400.0;
     return static_cast<double>(days) + dayFraction;
 }
 
 std::string StampTimeToIso(double stamp) {
-    if (!std::isfinite(stamp) || std::fabs(stamp) > 3.0e6) return "invalid";
+    if (!std::isfinite(stamp) || std::fabs(stamp) > 3.0e6)
+        return "invalid";
     // Negative day counts keep the time of day as a positive fraction of the day's count.
     const double whole = std::trunc(stamp);
     double fraction = std::fabs(stamp - whole);

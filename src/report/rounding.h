@@ -11,7 +11,8 @@ namespace qrp {
 // Saturates at the int32 range (NaN gives 0) instead of leaving an out-of-range
 // conversion undefined.
 inline std::int32_t RoundToInt32(long double value) {
-    if (std::isnan(value)) return 0;
+    if (std::isnan(value))
+        return 0;
     // nearbyint honours the current rounding mode; ours is never changed from to-nearest-even.
     const long double rounded = std::nearbyint(value);
     if (rounded >= static_cast<long double>(std::numeric_limits<std::int32_t>::max()))

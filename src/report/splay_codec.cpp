@@ -19,7 +19,8 @@ TQRCompress::TQRCompress(Stream& stream, bool encoding) : Encoding(encoding), m_
 
 void TQRCompress::BuildInitialTree() {
     // The complete binary tree in heap order: leaves 256..510 at depth 8, 511 and 512 at depth 9.
-    for (int i = 1; i <= 512; ++i) Up[i] = static_cast<std::uint8_t>((i - 1) / 2);
+    for (int i = 1; i <= 512; ++i)
+        Up[i] = static_cast<std::uint8_t>((i - 1) / 2);
     Up[0] = 0;
     for (int i = 0; i <= 255; ++i) {
         Child[2 * i] = static_cast<std::uint16_t>(2 * i + 1);
@@ -31,7 +32,8 @@ void TQRCompress::SemiSplay(int symbol) {
     int a = symbol + kLeafBase;
     for (;;) {
         const int p = Up[a];
-        if (p == kRoot) return;
+        if (p == kRoot)
+            return;
         const int g = Up[p];
         // a takes its uncle's place under g; the uncle takes a's place under p.
         const int uncleSide = Child[2 * g] == p ? 1 : 0;
@@ -41,13 +43,15 @@ void TQRCompress::SemiSplay(int symbol) {
         Up[a] = static_cast<std::uint8_t>(g);
         Up[u] = static_cast<std::uint8_t>(p);
         a = g;
-        if (a == kRoot) return;
+        if (a == kRoot)
+            return;
     }
 }
 
 int TQRCompress::Depth(int symbol) const {
     int depth = 0;
-    for (int a = symbol + kLeafBase; a != kRoot; a = Up[a]) ++depth;
+    for (int a = symbol + kLeafBase; a != kRoot; a = Up[a])
+        ++depth;
     return depth;
 }
 
@@ -81,16 +85,20 @@ void TQRCompress::Compress(std::uint8_t symbol) {
         // The rest of a long path, nearer the root, is sent first.
         bool upper[256];
         int upperLength = 0;
-        for (; a != kRoot; a = Up[a]) upper[upperLength++] = Child[2 * Up[a] + 1] == a;
-        while (upperLength > 0) PutBits(upper[--upperLength] ? 1 : 0, 1);
+        for (; a != kRoot; a = Up[a])
+            upper[upperLength++] = Child[2 * Up[a] + 1] == a;
+        while (upperLength > 0)
+            PutBits(upper[--upperLength] ? 1 : 0, 1);
     }
     PutBits(code, length);
     SemiSplay(symbol);
 }
 
 void TQRCompress::FinishCompress() {
-    if (!Encoding) return;
-    if (BitIndex != 0) PutBits(0, 8 - BitIndex);  // the last byte's high bits stay 0
+    if (!Encoding)
+        return;
+    if (BitIndex != 0)
+        PutBits(0, 8 - BitIndex);  // the last byte's high bits stay 0
     m_stream.WriteBuffer(m_buffer.data(), m_bufferUsed);
     m_bufferUsed = 0;
 }
@@ -99,13 +107,15 @@ std::uint8_t TQRCompress::FetchCodeByte() {
     if (m_bufferUsed == m_bufferFill) {
         m_bufferFill = m_stream.Read(m_buffer.data(), m_buffer.size());
         m_bufferUsed = 0;
-        if (m_bufferFill == 0) throw StreamError(messages::streamReadError());
+        if (m_bufferFill == 0)
+            throw StreamError(messages::streamReadError());
     }
     return m_buffer[m_bufferUsed++];
 }
 
 void TQRCompress::FinishExpand() {
-    if (Encoding || m_bufferUsed == m_bufferFill) return;
+    if (Encoding || m_bufferUsed == m_bufferFill)
+        return;
     m_stream.Seek(-static_cast<std::int64_t>(m_bufferFill - m_bufferUsed), SeekOrigin::Current);
     m_bufferFill = m_bufferUsed = 0;
 }

@@ -14,7 +14,7 @@ namespace qrp {
 // One object codes one page in one direction. The tree lives in fixed arrays; coding
 // allocates nothing.
 class TQRCompress {
-public:
+  public:
     // stream is not owned and must outlive the codec.
     TQRCompress(Stream& stream, bool encoding);
 
@@ -35,7 +35,7 @@ public:
     void SemiSplay(int symbol);
     int Depth(int symbol) const;
 
-private:
+  private:
     void BuildInitialTree();
     void PutBits(std::uint64_t bits, int count);
     std::uint8_t FetchCodeByte();

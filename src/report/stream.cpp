@@ -14,11 +14,13 @@ std::int64_t Stream::Size() {
 }
 
 void Stream::ReadBuffer(void* buffer, std::size_t count) {
-    if (count != 0 && Read(buffer, count) != count) throw StreamError(messages::streamReadError());
+    if (count != 0 && Read(buffer, count) != count)
+        throw StreamError(messages::streamReadError());
 }
 
 void Stream::WriteBuffer(const void* buffer, std::size_t count) {
-    if (count != 0 && Write(buffer, count) != count) throw StreamError(messages::streamWriteError());
+    if (count != 0 && Write(buffer, count) != count)
+        throw StreamError(messages::streamWriteError());
 }
 
 std::int32_t Stream::ReadI32() {

@@ -11,7 +11,7 @@ namespace qrp {
 enum class SeekOrigin : int { Begin = 0, Current = 1, End = 2 };
 
 class Stream {
-public:
+  public:
     virtual ~Stream() = default;
 
     // Returns the count read, 0 at the end of the data.

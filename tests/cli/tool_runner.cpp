@@ -1,10 +1,9 @@
 #include "tool_runner.h"
 
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sys/wait.h>
 
 #include "support/test_paths.h"
 
@@ -31,7 +30,8 @@ std::string Slurp(const std::filesystem::path& path) {
 ToolResult RunQrptool(const std::vector<std::string>& args) {
     ScratchDir dir;
     std::string command = Quote(QRPTOOL_PATH);
-    for (const std::string& arg : args) command += " " + Quote(arg);
+    for (const std::string& arg : args)
+        command += " " + Quote(arg);
     command += " >" + Quote((dir / "out").string()) + " 2>" + Quote((dir / "err").string()) + " </dev/null";
     const int raw = std::system(command.c_str());
     ToolResult result;

@@ -29,9 +29,11 @@ inline void Drive(TQRExportFilter& filter, const std::vector<Page>& pages, const
     for (const Page& page : pages) {
         filter.FinishPage();
         filter.BeginPage();
-        for (const Item& item : page) filter.AddText(item.X, item.Y, item.Font, 0, item.Alignment, item.Text);
+        for (const Item& item : page)
+            filter.AddText(item.X, item.Y, item.Font, 0, item.Alignment, item.Text);
     }
-    if (!cancelled) filter.FinishPage();
+    if (!cancelled)
+        filter.FinishPage();
     filter.EndExport();
 }
 
@@ -40,7 +42,9 @@ inline std::string ReadText(const std::filesystem::path& path) {
     return {bytes.begin(), bytes.end()};
 }
 
-inline std::string Text(const MemoryStream& stream) { return {stream.Data().begin(), stream.Data().end()}; }
+inline std::string Text(const MemoryStream& stream) {
+    return {stream.Data().begin(), stream.Data().end()};
+}
 
 // Exports the pages to a scratch file through a filter of kind Filter and returns the file.
 template <class Filter>
@@ -58,7 +62,7 @@ inline std::filesystem::path Golden(const std::string& name) {
 
 // A stream that takes only the first Capacity bytes it is given.
 class ShortStream : public qrp::Stream {
-public:
+  public:
     explicit ShortStream(std::size_t capacity) : m_capacity(capacity) {}
     std::size_t Read(void*, std::size_t) override { return 0; }
     std::size_t Write(const void*, std::size_t count) override {
@@ -68,7 +72,7 @@ public:
     }
     std::int64_t Seek(std::int64_t, SeekOrigin) override { return 0; }
 
-private:
+  private:
     std::size_t m_capacity;
 };
 

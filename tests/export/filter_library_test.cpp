@@ -22,7 +22,7 @@ constexpr const char* kHtmlPair = "|HTML document (*.HTM)|*.HTM";
 
 // Another class under the plain text filter's shown name: the library must match by name.
 class LookAlikeFilter : public TQRExportFilter {
-public:
+  public:
     using TQRExportFilter::TQRExportFilter;
     std::string ShownName() override { return "Text file"; }
 };
@@ -147,7 +147,8 @@ TEST(FilterLibrary, EntriesTakeNameAndUpperCaseExtensionAtRegistration) {
     for (const auto& entry : FilterLibrary().Filters()) {
         EXPECT_EQ(entry.FilterName, entry.FilterType({})->ShownName());
         EXPECT_EQ(entry.Extension, entry.FilterType({})->DefaultExtension());
-        for (const char c : entry.Extension) EXPECT_TRUE(std::isupper(static_cast<unsigned char>(c))) << entry.Extension;
+        for (const char c : entry.Extension)
+            EXPECT_TRUE(std::isupper(static_cast<unsigned char>(c))) << entry.Extension;
     }
 }
 

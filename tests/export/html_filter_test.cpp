@@ -17,7 +17,9 @@ constexpr const char* kTable = "<TABLE WIDTH=100% CELLPADDING=2 BORDER=0>";
 constexpr TColor kRed = 255;
 constexpr TColor kBlue = 16711680;
 
-TFont FontOf(std::int32_t size, TColor color = 0) { return {"Arial", size, color}; }
+TFont FontOf(std::int32_t size, TColor color = 0) {
+    return {"Arial", size, color};
+}
 
 // Exports to memory (empty file name) and returns the one page's table after the
 // empty table every export starts with.
@@ -28,14 +30,17 @@ std::string Export(const std::vector<Page>& pages, const TFont& base = FontOf(10
     return memory ? test::Text(*memory) : "no memory stream";
 }
 
-std::string Row(const std::string& cells) { return "<TR>" + cells + "</TR>\r\n"; }
+std::string Row(const std::string& cells) {
+    return "<TR>" + cells + "</TR>\r\n";
+}
 
 std::string OnePage(const std::string& rows) {
     return std::string(kTable) + "</TABLE>" + kTable + rows + "</TABLE>";
 }
 
 TEST(HtmlFilter, WorkedExampleMatchesTheGolden) {
-    const std::string out = Export({{{100, 50, "Item", taLeftJustify, FontOf(10)}, {400, 50, "Total", taRightJustify, FontOf(14, kRed)}}});
+    const std::string out =
+        Export({{{100, 50, "Item", taLeftJustify, FontOf(10)}, {400, 50, "Total", taRightJustify, FontOf(14, kRed)}}});
     EXPECT_EQ(out, OnePage(Row("<TD>Item</TD><TD><FONT COLOR=\"#FF0000\" SIZE=+2>Total</FONT></TD>")));
     EXPECT_EQ(qrp::test::CompareGolden(test::Golden("html_worked_example.html"), out), "");
 }
@@ -46,14 +51,30 @@ TEST(HtmlFilter, WorkedGridExampleMatchesTheGolden) {
     EXPECT_EQ(qrp::test::CompareGolden(test::Golden("grid_worked_example.html"), out), "");
 }
 
-TEST(HtmlFilter, AReportWithoutTextIsTwoEmptyTables) {
-    EXPECT_EQ(Export({{}}), std::string(kTable) + "</TABLE>" + kTable + "</TABLE>");
-}
-
-TEST(HtmlFilter, EveryPageIsItsOwnTable) {
-    EXPECT_EQ(Export({{{10, 10, "a"}}, {{10, 10, "b"}}}),
-              std::string(kTable) + "</TABLE>" + kTable + Row("<TD>a</TD>") + "</TABLE>" + kTable + Row("<TD>b</TD>") +
-                  "</TABLE>");
+TEST(HtmlFilter, TablesByteForByte) {
+    const std::string emptyTable = std::string(kTable) + "</TABLE>";
+    struct Case {
+        const char* name;
+        std::vector<Page> pages;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"no text: two empty tables", {{}}, emptyTable + emptyTable},
+        {"a table per page",
+         {{{10, 10, "a"}}, {{10, 10, "b"}}},
+         emptyTable + kTable + Row("<TD>a</TD>") + "</TABLE>" + kTable + Row("<TD>b</TD>") + "</TABLE>"},
+        {"empty cells and empty texts are bare",
+         {{{10, 10, "a"}, {20, 20, "", taLeftJustify, FontOf(30, kRed)}}},
+         OnePage(Row("<TD>a</TD><TD></TD>") + Row("<TD></TD><TD></TD>"))},
+        {"markup characters become entities",
+         {{{10, 10, "<b>\"Fish\" & 'Chips'</b>"}}},
+         OnePage(Row("<TD>&lt;b&gt;&quot;Fish&quot; &amp; 'Chips'&lt;/b&gt;</TD>"))},
+        {"entities inside a font element",
+         {{{10, 10, "a<b", taLeftJustify, FontOf(12)}}},
+         OnePage(Row("<TD><FONT  SIZE=+1>a&lt;b</FONT></TD>"))},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Export(c.pages), c.expected) << c.name;
 }
 
 TEST(HtmlFilter, FontMarkupFollowsColourAndSizeAgainstTheBaseFont) {
@@ -76,22 +97,11 @@ TEST(HtmlFilter, FontMarkupFollowsColourAndSizeAgainstTheBaseFont) {
     }
 }
 
-TEST(HtmlFilter, EmptyCellsAndEmptyTextsAreBareCells) {
-    EXPECT_EQ(Export({{{10, 10, "a"}, {20, 20, "", taLeftJustify, FontOf(30, kRed)}}}),
-              OnePage(Row("<TD>a</TD><TD></TD>") + Row("<TD></TD><TD></TD>")));
-}
-
-TEST(HtmlFilter, MarkupCharactersAreWrittenAsEntities) {
-    EXPECT_EQ(Export({{{10, 10, "<b>\"Fish\" & 'Chips'</b>"}}}),
-              OnePage(Row("<TD>&lt;b&gt;&quot;Fish&quot; &amp; 'Chips'&lt;/b&gt;</TD>")));
-    EXPECT_EQ(Export({{{10, 10, "a<b", taLeftJustify, FontOf(12)}}}),
-              OnePage(Row("<TD><FONT  SIZE=+1>a&lt;b</FONT></TD>")));
-}
-
 TEST(HtmlFilter, FontSizeClasses) {
     const std::pair<std::int32_t, int> classes[] = {{-4, 0}, {8, 0},  {9, 1},  {10, 1}, {11, 2}, {12, 2}, {13, 3},
                                                     {14, 3}, {15, 4}, {18, 4}, {19, 5}, {24, 5}, {25, 7}, {72, 7}};
-    for (const auto& [size, sizeClass] : classes) EXPECT_EQ(FontSizeClass(size), sizeClass) << size;
+    for (const auto& [size, sizeClass] : classes)
+        EXPECT_EQ(FontSizeClass(size), sizeClass) << size;
     EXPECT_EQ(RelativeFontSize(14, 10), "+2");
     EXPECT_EQ(RelativeFontSize(11, 12), "+0");
     EXPECT_EQ(RelativeFontSize(8, 14), "-3");
@@ -133,29 +143,28 @@ TEST(HtmlFilter, AFileExportOwnsAndClosesItsStream) {
     EXPECT_EQ(filter.TakeMemoryStream(), nullptr);
 }
 
-TEST(HtmlFilter, AFullDiskStopsTheExport) {
-    TQRHTMLDocumentFilter filter("/dev/full");
-    filter.BeginExport(2100, 2970, FontOf(10));
-    EXPECT_THROW(filter.FinishPage(), StreamError);
-}
-
-TEST(HtmlFilter, AFileThatCannotBeCreatedStopsBeginExport) {
+TEST(HtmlFilter, OutputFailuresStopTheExport) {
     qrp::test::ScratchDir dir;
     const auto path = dir / "missing" / "out.htm";
-    TQRHTMLDocumentFilter filter(path.string());
+    TQRHTMLDocumentFilter noFolder(path.string());
     try {
-        filter.BeginExport(2100, 2970, FontOf(10));
-        FAIL() << "no error";
+        noFolder.BeginExport(2100, 2970, FontOf(10));
+        ADD_FAILURE() << "no error";
     } catch (const FileError& error) {
         EXPECT_EQ(std::string(error.what()).rfind("Cannot create file \"" + path.string() + "\". ", 0), 0u);
     }
-    EXPECT_FALSE(filter.Active());
+    EXPECT_FALSE(noFolder.Active());
+
+    TQRHTMLDocumentFilter fullDisk("/dev/full");
+    fullDisk.BeginExport(2100, 2970, FontOf(10));
+    EXPECT_THROW(fullDisk.FinishPage(), StreamError);
 }
 
 TEST(HtmlFilter, AWholeReportOnOnePageStaysInOrder) {
     Page page;
     for (int line = 0; line < 2000; ++line) {
-        for (int col = 0; col < 3; ++col) page.push_back({100.0L + col * 400, 50.0L + line * 40, std::to_string(line * 3 + col)});
+        for (int col = 0; col < 3; ++col)
+            page.push_back({100.0L + col * 400, 50.0L + line * 40, std::to_string(line * 3 + col)});
     }
     const std::string out = Export({page});
     std::string rows;

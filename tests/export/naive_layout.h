@@ -40,7 +40,8 @@ inline std::int32_t NumberAxis(std::vector<long double>& axis) {
                 break;
             }
         }
-        if (!listed) items.push_back({value});
+        if (!listed)
+            items.push_back({value});
     }
     std::size_t pick = 0;
     std::int32_t counter = 0;

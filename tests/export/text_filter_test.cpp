@@ -10,19 +10,55 @@
 namespace qrp::exporter {
 namespace {
 
-using test::ExportToFile;
 using test::Page;
 
-std::string Blanks(std::size_t count) { return std::string(count, ' '); }
+constexpr long double kCell = 10 * 127.0L / 36;  // character cell of a 10-point base font
+
+std::string Blanks(std::size_t count) {
+    return std::string(count, ' ');
+}
 
 std::string Export(const std::vector<Page>& pages, std::int32_t baseSize = 10, bool cancelled = false) {
-    return ExportToFile<TQRAsciiExportFilter>(pages, {"Arial", baseSize, 0}, cancelled);
+    return test::ExportToFile<TQRAsciiExportFilter>(pages, {"Arial", baseSize, 0}, cancelled);
 }
 
 TEST(TextFilter, WorkedExampleMatchesTheGolden) {
     const std::string out = Export({{{250, 300, "Total"}, {900, 300, "42.00", taRightJustify}}});
     EXPECT_EQ(out, Blanks(11) + "Total" + Blanks(21) + "42.00\r\n");
     EXPECT_EQ(qrp::test::CompareGolden(test::Golden("text_worked_example.txt"), out), "");
+}
+
+TEST(TextFilter, LinesByteForByte) {
+    const long double small = 3 * 127.0L / 36;  // 3 points: 281 lines on a 2970 page
+    struct Case {
+        const char* name;
+        std::vector<Page> pages;
+        std::string expected;
+        std::int32_t baseSize = 10;
+        bool cancelled = false;
+    };
+    const Case cases[] = {
+        {"no text: empty file", {{}, {}}, ""},
+        {"a later item overwrites what it covers", {{{0, 0, "abcdefgh"}, {3 * kCell / 1.7L, 0, "XY"}}}, "abXYefgh\r\n"},
+        {"right-aligned before column 1 inserts", {{{0, 0, "abc"}, {10, 0, "XYZ", taRightJustify}}}, "XYZabc\r\n"},
+        {"shared line, gaps vanish", {{{0, 100, "a"}, {100, 110, "b"}, {0, 1500, "c"}}}, "a   b\r\nc\r\n"},
+        {"line order, not arrival order", {{{0, 1000, "late"}, {0, 100, "early"}}}, "early\r\nlate\r\n"},
+        {"pages follow without markers", {{{0, 100, "one"}}, {{0, 100, "two"}}}, "one\r\ntwo\r\n"},
+        {"empty text makes a line of blanks", {{{250, 300, ""}}}, Blanks(12) + "\r\n"},
+        {"empty text extends a shorter line", {{{0, 0, "ab"}, {250, 0, ""}}}, "ab" + Blanks(10) + "\r\n"},
+        {"exact halves pick the even line", {{{0, 8.5L * kCell, "a"}, {0, 9.5L * kCell, "b"}}}, "a\r\nb\r\n"},
+        {"lines from LinesUsed on are not written", {{{0, 100, "in"}, {0, 84 * 35.28L, "out"}}}, "in\r\n"},
+        {"cancelled: last page lost", {{{0, 100, "kept"}}, {{0, 100, "lost"}}}, "kept\r\n", 10, true},
+        {"lines beyond 200 are kept",
+         {{{0, 250 * small, "deep"}, {0, 280 * small, "last"}, {0, 281 * small, "off"}}},
+         "deep\r\nlast\r\n",
+         3},
+        {"lines above the page come first",
+         {{{0, 0, "top"}, {0, -5000, "above"}, {0, -60, "near"}}},
+         "above\r\nnear\r\ntop\r\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Export(c.pages, c.baseSize, c.cancelled), c.expected) << c.name;
 }
 
 TEST(TextFilter, CellAndLinesUsedComeFromTheBaseFont) {
@@ -33,86 +69,35 @@ TEST(TextFilter, CellAndLinesUsedComeFromTheBaseFont) {
     EXPECT_EQ(filter.CellHeight(), filter.CellWidth());
     EXPECT_EQ(filter.LinesUsed(), 84);
     EXPECT_FALSE(filter.Active());
-    filter.EndExport();
-}
-
-TEST(TextFilter, AReportWithoutTextGivesAnEmptyFile) { EXPECT_EQ(Export({{}, {}}), ""); }
-
-TEST(TextFilter, ALaterItemOverwritesOnlyTheCharactersItCovers) {
-    // "abcdefgh" starts at column 1 (X 0); "XY" at column 3 (c = 2.5 * 1.7 / 1.7).
-    const long double column3 = 3 * 35.27777777777777777L / 1.7L;
-    EXPECT_EQ(Export({{{0, 0, "abcdefgh"}, {column3, 0, "XY"}}}), "abXYefgh\r\n");
-}
-
-TEST(TextFilter, ARightAlignedItemBeforeColumnOneIsInsertedAtTheStart) {
-    EXPECT_EQ(Export({{{0, 0, "abc"}, {10, 0, "XYZ", taRightJustify}}}), "XYZabc\r\n");
-}
-
-TEST(TextFilter, LinesRoundTogetherAndVerticalGapsVanish) {
-    EXPECT_EQ(Export({{{0, 100, "a"}, {100, 110, "b"}, {0, 1500, "c"}}}), "a    b\r\n" "c\r\n");
-}
-
-TEST(TextFilter, LinesAreWrittenInLineOrderNotArrivalOrder) {
-    EXPECT_EQ(Export({{{0, 1000, "late"}, {0, 100, "early"}}}), "early\r\nlate\r\n");
-}
-
-TEST(TextFilter, PagesFollowEachOtherWithoutMarkers) {
-    EXPECT_EQ(Export({{{0, 100, "one"}}, {{0, 100, "two"}}}), "one\r\ntwo\r\n");
-}
-
-TEST(TextFilter, AnEmptyTextStillExtendsItsLineWithBlanks) {
-    EXPECT_EQ(Export({{{250, 300, ""}}}), Blanks(12) + "\r\n");
-    EXPECT_EQ(Export({{{0, 0, "ab"}, {250, 0, ""}}}), "ab" + Blanks(10) + "\r\n");
-}
-
-TEST(TextFilter, ExactHalvesPickTheEvenLine) {
-    const long double cell = 35.27777777777777777L;
-    EXPECT_EQ(Export({{{0, 8.5L * cell, "a"}, {0, 9.5L * cell, "b"}}}), "a\r\nb\r\n");
-}
-
-TEST(TextFilter, LinesAtOrBeyondLinesUsedAreNotWritten) {
-    EXPECT_EQ(Export({{{0, 100, "in"}, {0, 84 * 35.28L, "out"}}}), "in\r\n");
-}
-
-TEST(TextFilter, TextAfterTheLastPageEndIsNeverWritten) {
-    EXPECT_EQ(Export({{{0, 100, "kept"}}, {{0, 100, "lost"}}}, 10, true), "kept\r\n");
-}
-
-TEST(TextFilter, LinesBeyondTwoHundredAreKeptOnALongPage) {
-    // A 3-point base font on a 2970 page gives 281 lines.
-    const long double cell = 3 * 127.0L / 36;
-    EXPECT_EQ(Export({{{0, 250 * cell, "deep"}, {0, 280 * cell, "last"}, {0, 281 * cell, "off"}}}, 3),
-              "deep\r\nlast\r\n");
-}
-
-TEST(TextFilter, LinesAboveThePageTopAreKeptBeforeLineZero) {
-    EXPECT_EQ(Export({{{0, 0, "top"}, {0, -5000, "above"}, {0, -60, "near"}}}), "above\r\nnear\r\ntop\r\n");
-}
-
-TEST(TextFilter, ABaseFontOfSizeZeroFailsAfterCreatingTheFile) {
-    qrp::test::ScratchDir dir;
-    TQRAsciiExportFilter filter((dir / "out.txt").string());
-    EXPECT_THROW(filter.BeginExport(2100, 2970, {"Arial", 0, 0}), Error);
-    EXPECT_TRUE(std::filesystem::exists(dir / "out.txt"));
-}
-
-TEST(TextFilter, AFullDiskStopsTheExport) {
-    TQRAsciiExportFilter filter("/dev/full");
-    filter.BeginExport(2100, 2970, {"Arial", 10, 0});
     filter.BeginPage();
-    filter.AddText(0, 100, {}, 0, taLeftJustify, "abc");
+    filter.AddText(0, 90 * kCell, {}, 0, taLeftJustify, "below");
+    filter.FinishPage();
+    EXPECT_EQ(filter.Lines().at(90), "below");  // kept, though never written
+    filter.BeginPage();
+    EXPECT_TRUE(filter.Lines().empty());
+    filter.EndExport();
+    EXPECT_EQ(test::ReadText(dir / "out.txt"), "");
+}
+
+TEST(TextFilter, OutputFailuresStopTheExport) {
+    qrp::test::ScratchDir dir;
+    TQRAsciiExportFilter zeroFont((dir / "out.txt").string());
+    EXPECT_THROW(zeroFont.BeginExport(2100, 2970, {"Arial", 0, 0}), Error);
+    EXPECT_TRUE(std::filesystem::exists(dir / "out.txt"));  // created before the cell is derived
+
+    TQRAsciiExportFilter noFolder((dir / "missing" / "out.txt").string());
+    EXPECT_THROW(noFolder.BeginExport(2100, 2970, {}), FileError);
+
+    TQRAsciiExportFilter fullDisk("/dev/full");
+    fullDisk.BeginExport(2100, 2970, {});
+    fullDisk.BeginPage();
+    fullDisk.AddText(0, 100, {}, 0, taLeftJustify, "abc");
     try {
-        filter.FinishPage();
-        FAIL() << "no error";
+        fullDisk.FinishPage();
+        ADD_FAILURE() << "no error";
     } catch (const StreamError& error) {
         EXPECT_STREQ(error.what(), "Stream write error");
     }
-}
-
-TEST(TextFilter, AFileThatCannotBeCreatedStopsBeginExport) {
-    qrp::test::ScratchDir dir;
-    TQRAsciiExportFilter filter((dir / "missing" / "out.txt").string());
-    EXPECT_THROW(filter.BeginExport(2100, 2970, {}), FileError);
 }
 
 }  // namespace

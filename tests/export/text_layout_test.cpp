@@ -24,7 +24,7 @@ struct GridRecord {
 };
 
 class GridProbe : public TQRAbstractExportFilter, public GridRecord {
-public:
+  public:
     GridProbe() : TQRAbstractExportFilter(std::string()) {}
     void OpenOutput(const std::string&) override { FStream = std::make_unique<MemoryStream>(); }
     void WritePage() override {
@@ -42,7 +42,8 @@ public:
 
 // Items named by their index, so a cell tells which item it holds.
 Page Named(std::vector<Item> items) {
-    for (std::size_t i = 0; i < items.size(); ++i) items[i].Font.Name = std::to_string(i);
+    for (std::size_t i = 0; i < items.size(); ++i)
+        items[i].Font.Name = std::to_string(i);
     return items;
 }
 
@@ -99,7 +100,8 @@ TEST(Positions, CollectOnlyWhileCollectingAndKeepTheFirstExactValue) {
 TEST(Positions, NumberPositionsAtOrBelowZeroWithTheRest) {
     TQRPositions positions;
     positions.StartCollecting();
-    for (const long double value : {50.0L, 0.4L, -30.0L, 1e12L, 0.0L}) positions.AddPosition(value);
+    for (const long double value : {50.0L, 0.4L, -30.0L, 1e12L, 0.0L})
+        positions.AddPosition(value);
     positions.NumberPositions();
     EXPECT_EQ(positions.PositionNumber(-30), 1);
     EXPECT_EQ(positions.PositionNumber(0), 2);
@@ -107,68 +109,60 @@ TEST(Positions, NumberPositionsAtOrBelowZeroWithTheRest) {
     EXPECT_EQ(positions.PositionNumber(1e12L), 4);
 }
 
-TEST(GridLayout, WorkedExampleGivesTwoColumnsAndTwoLines) {
-    const GridRecord probe = LayOut(Named({{100.2L, 50, "A"}, {300, 50, "B"}, {100.4L, 80.6L, "C"}, {300.4L, 81.4L, "D"}}));
-    EXPECT_EQ(probe.Cols.back(), 2);
-    EXPECT_EQ(probe.Lines.back(), 2);
-    EXPECT_EQ(probe.Cells, (std::vector<std::string>{"0:A", "1:B", "2:C", "3:D"}));
-}
-
-TEST(GridLayout, WorkedExampleWithALowerLastItemOpensAThirdLine) {
-    const GridRecord probe = LayOut(Named({{100.2L, 50, "A"}, {300, 50, "B"}, {100.4L, 80.6L, "C"}, {300.4L, 82.6L, "D"}}));
-    EXPECT_EQ(probe.Lines.back(), 3);
-    EXPECT_EQ(probe.Cells, (std::vector<std::string>{"0:A", "1:B", "2:C", "-", "-", "3:D"}));
-}
-
-TEST(GridLayout, ColumnsFollowTheRoundedPositions) {
-    const GridRecord apart = LayOut(Named({{100.4L, 10, "a"}, {100.6L, 10, "b"}}));
-    EXPECT_EQ(apart.Cols.back(), 2);
-    const GridRecord halves = LayOut(Named({{100.5L, 10, "a"}, {100, 20, "b"}, {101.5L, 30, "c"}, {102, 40, "d"}}));
-    EXPECT_EQ(halves.Cols.back(), 2);
-    EXPECT_EQ(halves.Cells, (std::vector<std::string>{"0:a", "-", "1:b", "-", "-", "2:c", "-", "3:d"}));
-}
-
-TEST(GridLayout, ACellWithTwoItemsShowsTheFirstThatArrived) {
-    const GridRecord probe = LayOut(Named({{10, 10, "first"}, {10.2L, 9.8L, "second"}}));
-    EXPECT_EQ(probe.Cells, (std::vector<std::string>{"0:first"}));
-}
-
-TEST(GridLayout, CoincidingAnchorsShareAColumnWhateverTheAlignment) {
-    const GridRecord probe = LayOut(Named({{500, 10, "left", taLeftJustify}, {500, 20, "right", taRightJustify}}));
-    EXPECT_EQ(probe.Cols.back(), 1);
-}
-
-TEST(GridLayout, AnEmptyTextOpensItsOwnColumnAndLineAndReadsEmpty) {
-    const GridRecord probe = LayOut(Named({{10, 10, "x"}, {20, 20, ""}}));
-    EXPECT_EQ(probe.Cols.back(), 2);
-    EXPECT_EQ(probe.Lines.back(), 2);
-    EXPECT_EQ(probe.Cells, (std::vector<std::string>{"0:x", "-", "-", "1:"}));
-}
-
-TEST(GridLayout, EveryPageEndIsWrittenAlsoWithoutText) {
-    const GridRecord probe = LayOut({});
-    EXPECT_EQ(probe.Lines, (std::vector<std::int32_t>{0, 0}));
-    EXPECT_EQ(probe.Cols, (std::vector<std::int32_t>{0, 0}));
-}
-
-TEST(GridLayout, PositionsAtOrBelowZeroKeepTheirText) {
-    const GridRecord probe = LayOut(Named({{50, -5, "a"}, {-20, 0, "b"}, {0, 1e9L, "c"}}));
-    EXPECT_EQ(probe.Cols.back(), 3);
-    EXPECT_EQ(probe.Lines.back(), 3);
-    EXPECT_EQ(probe.Cells, (std::vector<std::string>{"-", "-", "0:a", "1:b", "-", "-", "-", "2:c", "-"}));
-}
-
-TEST(GridLayout, NonFiniteCoordinatesStillGetACell) {
+TEST(GridLayout, CellsHoldTheFirstItemOfTheirRoundedPositions) {
     const long double inf = std::numeric_limits<long double>::infinity();
-    const GridRecord probe = LayOut(Named({{std::nanl(""), inf, "a"}, {-inf, 1, "b"}}));
-    EXPECT_EQ(probe.Cells, (std::vector<std::string>{"1:b", "-", "-", "0:a"}));
+    struct Case {
+        const char* name;
+        std::vector<Item> items;
+        std::int32_t cols, lines;
+        std::vector<std::string> cells;
+    };
+    const Case cases[] = {
+        {"worked example",
+         {{100.2L, 50, "A"}, {300, 50, "B"}, {100.4L, 80.6L, "C"}, {300.4L, 81.4L, "D"}},
+         2,
+         2,
+         {"0:A", "1:B", "2:C", "3:D"}},
+        {"worked example, lower last item",
+         {{100.2L, 50, "A"}, {300, 50, "B"}, {100.4L, 80.6L, "C"}, {300.4L, 82.6L, "D"}},
+         2,
+         3,
+         {"0:A", "1:B", "2:C", "-", "-", "3:D"}},
+        {"100.4 and 100.6 apart", {{100.4L, 10, "a"}, {100.6L, 10, "b"}}, 2, 1, {"0:a", "1:b"}},
+        {"exact halves",
+         {{100.5L, 10, "a"}, {100, 20, "b"}, {101.5L, 30, "c"}, {102, 40, "d"}},
+         2,
+         4,
+         {"0:a", "-", "1:b", "-", "-", "2:c", "-", "3:d"}},
+        {"two items in a cell: the first", {{10, 10, "first"}, {10.2L, 9.8L, "second"}}, 1, 1, {"0:first"}},
+        {"coinciding anchors, any alignment",
+         {{500, 10, "l", taLeftJustify}, {500, 20, "r", taRightJustify}},
+         1,
+         2,
+         {"0:l", "1:r"}},
+        {"empty text opens its column and line", {{10, 10, "x"}, {20, 20, ""}}, 2, 2, {"0:x", "-", "-", "1:"}},
+        {"no text", {}, 0, 0, {}},
+        {"at or below zero keep their text",
+         {{50, -5, "a"}, {-20, 0, "b"}, {0, 1e9L, "c"}},
+         3,
+         3,
+         {"-", "-", "0:a", "1:b", "-", "-", "-", "2:c", "-"}},
+        {"non-finite coordinates", {{std::nanl(""), inf, "a"}, {-inf, 1, "b"}}, 2, 2, {"1:b", "-", "-", "0:a"}},
+    };
+    for (const Case& c : cases) {
+        const GridRecord grid = LayOut(Named(c.items));
+        EXPECT_EQ(grid.Cols, (std::vector<std::int32_t>{0, c.cols})) << c.name;  // the first page end has no text
+        EXPECT_EQ(grid.Lines, (std::vector<std::int32_t>{0, c.lines})) << c.name;
+        EXPECT_EQ(grid.Cells, c.cells) << c.name;
+    }
 }
 
 TEST(GridLayout, EntriesHoldTheirColumnAndLineNumbersAfterLayout) {
     class EntryProbe : public GridProbe {
-    public:
+      public:
         void WritePage() override {
-            for (const TTextEntry& entry : Entries()) Numbers.emplace_back(entry.X, entry.Y);
+            for (const TTextEntry& entry : Entries())
+                Numbers.emplace_back(entry.X, entry.Y);
         }
         std::vector<std::pair<long double, long double>> Numbers;
     } probe;

@@ -21,13 +21,17 @@ std::vector<std::uint8_t> MakeTaggedPage(int tag, double widthMm, double lengthM
     const auto frameRight = static_cast<std::uint32_t>(std::lround(widthMm * 100));
     const auto frameBottom = static_cast<std::uint32_t>(std::lround(lengthMm * 100));
     std::vector<std::uint8_t> out;
-    // EMR_HEADER (108 bytes): bounds, frame, signature, version, bytes, records, handles,
-    // description, palette, device pixels and millimetres, pixel format, OpenGL, micrometres.
-    const std::uint32_t header[] = {1,     108,   static_cast<std::uint32_t>(tag), 0, 100, 100, 0, 0, frameRight,
-                                    frameBottom, 0x464D4520, 0x10000, 0, 2, 0, 0, 0, 0, 960, 960, 254, 254, 0, 0,
-                                    0, 254000, 254000};
-    for (std::uint32_t field : header) PutU32(out, field);
-    for (std::uint32_t field : {14u, 20u, 0u, 0u, 20u}) PutU32(out, field);  // EMR_EOF
+    auto put = [&out](std::initializer_list<std::uint32_t> fields) {
+        for (std::uint32_t field : fields)
+            PutU32(out, field);
+    };
+    put({1, 108});                                        // EMR_HEADER, 108 bytes
+    put({static_cast<std::uint32_t>(tag), 0, 100, 100});  // bounds: the tag the fake printer logs
+    put({0, 0, frameRight, frameBottom});                 // frame, 0.01 mm
+    put({0x464D4520, 0x10000, 0, 2, 0, 0, 0, 0});         // signature, version, bytes, records, handles, text, palette
+    put({960, 960, 254, 254});                            // reference device: pixels and millimetres, 96 dpi
+    put({0, 0, 0, 254000, 254000});                       // pixel format, OpenGL, micrometres
+    put({14, 20, 0, 0, 20});                              // EMR_EOF
     StoreU32(&out[48], static_cast<std::uint32_t>(out.size()));
     return out;
 }
@@ -35,7 +39,8 @@ std::vector<std::uint8_t> MakeTaggedPage(int tag, double widthMm, double lengthM
 void WriteReportFile(const std::filesystem::path& path, int pages, double widthMm, double lengthMm) {
     TQRPageList list;
     list.AttachStream(std::make_unique<TQRStream>(100000));
-    for (int n = 1; n <= pages; ++n) list.AppendPage(*PagePicture::FromBytes(MakeTaggedPage(n, widthMm, lengthMm)));
+    for (int n = 1; n <= pages; ++n)
+        list.AppendPage(*PagePicture::FromBytes(MakeTaggedPage(n, widthMm, lengthMm)));
     list.Finish();
     list.SaveCopy(path.string());
 }

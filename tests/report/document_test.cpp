@@ -1,9 +1,9 @@
 #include "report/document.h"
 
-#include <gtest/gtest.h>
-
 #include <climits>
 #include <filesystem>
+
+#include <gtest/gtest.h>
 
 #include "document_fixtures.h"
 #include "report/byte_order.h"
@@ -36,7 +36,7 @@ struct Doc {
 };
 
 class DocumentFiles : public ::testing::Test {
-protected:
+  protected:
     std::string Report(const std::string& name, int pages, double widthMm = 210, double lengthMm = 297) {
         const auto path = scratch / name;
         test::WriteReportFile(path, pages, widthMm, lengthMm);
@@ -123,7 +123,8 @@ TEST_F(DocumentFiles, SaveWritesTheLoadedReportByteForByte) {
 
 TEST_F(DocumentFiles, BuiltSampleRoundTrips) {
     const auto sample = test::BinaryDir() / "samples" / "sample.qrp";
-    if (!std::filesystem::exists(sample)) GTEST_SKIP() << "the samples are not built";
+    if (!std::filesystem::exists(sample))
+        GTEST_SKIP() << "the samples are not built";
     Doc d;
     d.doc.Load(sample.string());
     EXPECT_EQ(d.doc.PageTotal(), 12);
@@ -236,19 +237,19 @@ TEST_P(PaperFromPageOne, LastOfferedMatchWins) {
     EXPECT_EQ(d.doc.Orientation(), c.orientation);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PaperFromPageOne,
-    ::testing::Values(
-        // Letter, LetterSmall and Note are all 53 x 69 units of 4 mm.
-        PaperCase{"LetterOfferingAll", 215.9, 279.4, {1, 2, 18}, TQRPaperSize::Note, poPortrait},
-        PaperCase{"LetterWithoutNote", 215.9, 279.4, {1, 2}, TQRPaperSize::LetterSmall, poPortrait},
-        PaperCase{"LetterOnly", 215.9, 279.4, {1}, TQRPaperSize::Letter, poPortrait},
-        PaperCase{"LetterNotOffered", 215.9, 279.4, {9}, TQRPaperSize::A4, poPortrait},
-        PaperCase{"A4", 210, 297, {9}, TQRPaperSize::A4, poPortrait},
-        PaperCase{"A4SmallWins", 210, 297, {9, 10}, TQRPaperSize::A4Small, poPortrait},
-        PaperCase{"A4Landscape", 297, 210, {9}, TQRPaperSize::A4, poLandscape},
-        PaperCase{"SquareIsLandscape", 100, 100, {24}, TQRPaperSize::CSheet, poLandscape}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, PaperFromPageOne,
+                         ::testing::Values(
+                             // Letter, LetterSmall and Note are all 53 x 69 units of 4 mm.
+                             PaperCase{"LetterOfferingAll", 215.9, 279.4, {1, 2, 18}, TQRPaperSize::Note, poPortrait},
+                             PaperCase{
+                                 "LetterWithoutNote", 215.9, 279.4, {1, 2}, TQRPaperSize::LetterSmall, poPortrait},
+                             PaperCase{"LetterOnly", 215.9, 279.4, {1}, TQRPaperSize::Letter, poPortrait},
+                             PaperCase{"LetterNotOffered", 215.9, 279.4, {9}, TQRPaperSize::A4, poPortrait},
+                             PaperCase{"A4", 210, 297, {9}, TQRPaperSize::A4, poPortrait},
+                             PaperCase{"A4SmallWins", 210, 297, {9, 10}, TQRPaperSize::A4Small, poPortrait},
+                             PaperCase{"A4Landscape", 297, 210, {9}, TQRPaperSize::A4, poLandscape},
+                             PaperCase{"SquareIsLandscape", 100, 100, {24}, TQRPaperSize::CSheet, poLandscape}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DocumentFiles, OrientationStaysWithoutTheDevicesOrientationSetting) {
     DeviceMode mode = *FakePrinterInfo{}.DefaultMode;
@@ -421,17 +422,6 @@ TEST(DocumentNotify, OwnerAndPreviewRequests) {
         EXPECT_EQ(owner.posted, (std::vector<std::pair<std::uint32_t, std::int32_t>>{{1026, 0}}));
     }
     EXPECT_NE(preview.destroyed, nullptr);
-}
-
-TEST(DocumentNotify, SetupAndCompressionPassThrough) {
-    Doc d;
-    const void* seen = nullptr;
-    int sender = 0;
-    d.doc.OnSetupRequest = [&](const void* s) { seen = s; };
-    d.doc.PrintSetup(&sender);
-    EXPECT_EQ(seen, &sender);
-    d.doc.SetCompression(true);
-    EXPECT_TRUE(d.doc.Pages().Compression());
 }
 
 }  // namespace

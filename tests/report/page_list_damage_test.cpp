@@ -22,7 +22,7 @@ std::vector<std::int32_t> RecordOffsets(const Bytes& file) {
 
 // Opens report bytes held in memory, as a page list over any stream can.
 class DamagedReport : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_pages = test::MakePages(6);
         m_file = test::MakeReport(m_pages, false);

@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 using test::Bytes;
 
 class PageListFile : public ::testing::Test {
-protected:
+  protected:
     fs::path Write(const std::string& name, const Bytes& bytes) {
         const fs::path path = m_dir / name;
         test::WriteFileBytes(path, bytes);
@@ -39,7 +39,8 @@ TEST_F(PageListFile, OnePageLayoutLinksBothWays) {
     EXPECT_TRUE(std::equal(page.begin(), page.end(), file.begin() + 136));
     EXPECT_EQ(LoadI32(&file[136 + length]), 128);
     // Reserved bytes and gaps are zeros.
-    for (int i : {4, 5, 6, 7, 12, 13, 14, 15, 24, 26, 100, 127}) EXPECT_EQ(file[i], 0) << i;
+    for (int i : {4, 5, 6, 7, 12, 13, 14, 15, 24, 26, 100, 127})
+        EXPECT_EQ(file[i], 0) << i;
 }
 
 TEST_F(PageListFile, PackedLayoutStoresTheCountThenTheCode) {
@@ -69,7 +70,8 @@ TEST_F(PageListFile, FetchesEveryPageInAnyOrder) {
         EXPECT_EQ(list.PageTotal(), 5);
         EXPECT_EQ(list.Compression(), packed) << "the flag comes from the header";
         EXPECT_EQ(list.FetchPage(6), nullptr);
-        for (int n : {1, 5, 2, 4, 3, 3, 1, 5}) EXPECT_EQ(list.FetchPage(n)->Bytes(), pages[n - 1]) << n;
+        for (int n : {1, 5, 2, 4, 3, 3, 1, 5})
+            EXPECT_EQ(list.FetchPage(n)->Bytes(), pages[n - 1]) << n;
         // After the last page the position is at the end of the stream.
         list.FetchPage(5);
         EXPECT_EQ(list.Stream()->Position(), list.Stream()->Size());
@@ -170,16 +172,17 @@ TEST_F(PageListFile, SaveCopyReplacesOnlyWhenComplete) {
     list.SaveCopy(target.string());
     EXPECT_EQ(test::ReadFileBytes(target), test::ReadFileBytes(m_dir / "in.qrp"));
     int files = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(m_dir.Path())) ++files;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(m_dir.Path()))
+        ++files;
     EXPECT_EQ(files, 2) << "no temporary file is left behind";
 
     try {
         list.SaveCopy((m_dir / "missing" / "x.qrp").string());
         FAIL();
     } catch (const FileError& error) {
-        EXPECT_STREQ(error.what(),
-                     ("Cannot create file \"" + (m_dir / "missing" / "x.qrp").string() + "\". No such file or directory")
-                         .c_str());
+        EXPECT_STREQ(error.what(), ("Cannot create file \"" + (m_dir / "missing" / "x.qrp").string() +
+                                    "\". No such file or directory")
+                                       .c_str());
     }
 }
 
@@ -198,7 +201,8 @@ TEST(PageListRecording, AppendKeepsTheHeaderAtOnePageUntilFinish) {
     TQRPageList list;
     list.AttachStream(std::make_unique<TQRStream>(100000));
     const auto pages = test::MakePages(3);
-    for (const Bytes& page : pages) list.AppendPage(*PagePicture::FromBytes(page));
+    for (const Bytes& page : pages)
+        list.AppendPage(*PagePicture::FromBytes(page));
     EXPECT_EQ(list.Stream()->Position(), list.Stream()->Size());
     std::uint8_t header[12];
     list.Stream()->SetPosition(0);
@@ -219,9 +223,11 @@ TEST(PageListRecording, SpillsToATemporaryFileAndStillReads) {
     list.SetCompression(true);
     list.AttachStream(std::make_unique<TQRStream>(2000));
     const auto pages = test::MakePages(30);
-    for (const Bytes& page : pages) list.AppendPage(*PagePicture::FromBytes(page));
+    for (const Bytes& page : pages)
+        list.AppendPage(*PagePicture::FromBytes(page));
     EXPECT_FALSE(list.Stream()->Resident());
-    for (int n : {30, 1, 17}) EXPECT_EQ(list.FetchPage(n)->Bytes(), pages[n - 1]);
+    for (int n : {30, 1, 17})
+        EXPECT_EQ(list.FetchPage(n)->Bytes(), pages[n - 1]);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace {
 TEST(PagePicture, SizeInPixelsFromFrameAndReferenceDevice) {
     test::Bytes emf = test::MakeEmf(0, 1);
     auto picture = PagePicture::FromBytes(emf);
-    EXPECT_EQ(picture->WidthPx(), 794);   // 21000 * 794 / 21000
+    EXPECT_EQ(picture->WidthPx(), 794);  // 21000 * 794 / 21000
     EXPECT_EQ(picture->HeightPx(), 1123);
     // 1000 px over 300 mm: a 15 mm frame is 50 px; halves go to the even neighbour.
     StoreI32(&emf[72], 1000);

@@ -18,9 +18,10 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Points TMPDIR somewhere for the life of one test.
 class TempDirOverride {
-public:
+  public:
     explicit TempDirOverride(const fs::path& dir) {
-        if (const char* old = std::getenv("TMPDIR")) m_old = old;
+        if (const char* old = std::getenv("TMPDIR"))
+            m_old = old;
         ::setenv("TMPDIR", dir.c_str(), 1);
     }
     ~TempDirOverride() {
@@ -30,7 +31,7 @@ public:
             ::setenv("TMPDIR", m_old.c_str(), 1);
     }
 
-private:
+  private:
     std::string m_old;
 };
 
@@ -49,7 +50,7 @@ Bytes ReadAll(Stream& stream) {
 
 // Takes what it is offered up to a budget, as a full disk does.
 class ShortSink : public Stream {
-public:
+  public:
     explicit ShortSink(std::size_t budget) : m_budget(budget) {}
     std::size_t Read(void*, std::size_t) override { return 0; }
     std::size_t Write(const void*, std::size_t count) override {
@@ -59,7 +60,7 @@ public:
     }
     std::int64_t Seek(std::int64_t, SeekOrigin) override { return 0; }
 
-private:
+  private:
     std::size_t m_budget;
 };
 

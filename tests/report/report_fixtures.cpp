@@ -15,10 +15,10 @@ void PutU32(Bytes& out, std::uint32_t v) {
 
 Bytes MakeEmf(int fillerRecords, std::uint32_t seed) {
     Bytes out;
-    const std::uint32_t header[] = {1,     108,   0,     0,      793,        1122,    0, 0, 21000, 29700,
-                                    0x464D4520, 0x10000, 0, 0, 0, 0, 0, 0, 794, 1123, 210, 297, 0, 0, 0,
-                                    210000, 297000};
-    for (std::uint32_t v : header) PutU32(out, v);
+    const std::uint32_t header[] = {1, 108, 0, 0, 793, 1122, 0,   0,   21000, 29700, 0x464D4520, 0x10000, 0,     0,
+                                    0, 0,   0, 0, 794, 1123, 210, 297, 0,     0,     0,          210000,  297000};
+    for (std::uint32_t v : header)
+        PutU32(out, v);
     std::uint32_t state = seed * 2654435761u + 1;
     for (int i = 0; i < fillerRecords; ++i) {
         // EMR_COMMENT with a few words of pseudo-random data, repetitive enough to pack.
@@ -43,7 +43,8 @@ Bytes MakeEmf(int fillerRecords, std::uint32_t seed) {
 
 std::vector<Bytes> MakePages(int count) {
     std::vector<Bytes> pages;
-    for (int n = 1; n <= count; ++n) pages.push_back(MakeEmf(n * 3, static_cast<std::uint32_t>(n)));
+    for (int n = 1; n <= count; ++n)
+        pages.push_back(MakeEmf(n * 3, static_cast<std::uint32_t>(n)));
     return pages;
 }
 
@@ -51,7 +52,8 @@ Bytes MakeReport(const std::vector<Bytes>& pages, bool packed) {
     TQRPageList list;
     list.SetCompression(packed);
     list.AttachStream(std::make_unique<TQRStream>(1 << 30));
-    for (const Bytes& page : pages) list.AppendPage(*PagePicture::FromBytes(page));
+    for (const Bytes& page : pages)
+        list.AppendPage(*PagePicture::FromBytes(page));
     list.Finish();
     TQRStream& stream = *list.Stream();
     Bytes bytes(static_cast<std::size_t>(stream.Size()));

@@ -15,7 +15,8 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes Pack(const Bytes& plain) {
     MemoryStream out;
     TQRCompress codec(out, true);
-    for (std::uint8_t byte : plain) codec.Compress(byte);
+    for (std::uint8_t byte : plain)
+        codec.Compress(byte);
     codec.FinishCompress();
     return out.Data();
 }
@@ -24,17 +25,20 @@ Bytes Unpack(const Bytes& code, std::size_t count, std::int64_t* consumed = null
     ByteViewStream in(code);
     TQRCompress codec(in, false);
     Bytes plain(count);
-    for (auto& byte : plain) byte = codec.DecodeByte();
+    for (auto& byte : plain)
+        byte = codec.DecodeByte();
     codec.FinishExpand();
-    if (consumed) *consumed = in.Position();
+    if (consumed)
+        *consumed = in.Position();
     return plain;
 }
 
 // A plain bit-by-bit coder written straight from the algorithm, to cross-check the fast one.
 class ReferenceCoder {
-public:
+  public:
     ReferenceCoder() {
-        for (int i = 1; i <= 512; ++i) m_up[i] = (i - 1) / 2;
+        for (int i = 1; i <= 512; ++i)
+            m_up[i] = (i - 1) / 2;
         for (int i = 0; i < 256; ++i) {
             m_left[i] = 2 * i + 1;
             m_right[i] = 2 * i + 2;
@@ -42,9 +46,11 @@ public:
     }
     void Compress(int symbol) {
         std::vector<bool> path;
-        for (int a = symbol + 256; a != 0; a = m_up[a]) path.push_back(m_right[m_up[a]] == a);
+        for (int a = symbol + 256; a != 0; a = m_up[a])
+            path.push_back(m_right[m_up[a]] == a);
         for (auto bit = path.rbegin(); bit != path.rend(); ++bit) {
-            if (*bit) m_codeOut |= 1 << m_bitIndex;
+            if (*bit)
+                m_codeOut |= 1 << m_bitIndex;
             if (m_bitIndex == 7) {
                 m_out.push_back(static_cast<std::uint8_t>(m_codeOut));
                 m_bitIndex = 0;
@@ -56,11 +62,12 @@ public:
         Splay(symbol);
     }
     Bytes Finish() {
-        if (m_bitIndex != 0) m_out.push_back(static_cast<std::uint8_t>(m_codeOut));
+        if (m_bitIndex != 0)
+            m_out.push_back(static_cast<std::uint8_t>(m_codeOut));
         return m_out;
     }
 
-private:
+  private:
     void Splay(int symbol) {
         int a = symbol + 256;
         while (m_up[a] != 0) {
@@ -77,7 +84,8 @@ private:
             m_up[a] = g;
             m_up[u] = p;
             a = g;
-            if (a == 0) break;
+            if (a == 0)
+                break;
         }
     }
     int m_up[513] = {}, m_left[256] = {}, m_right[256] = {};
@@ -90,9 +98,11 @@ TEST(SplayCodec, MatchesTheBitByBitReference) {
     for (int round = 0; round < 40; ++round) {
         Bytes plain(static_cast<std::size_t>(random() % 5000));
         const unsigned alphabet = 1 + random() % 256;
-        for (auto& byte : plain) byte = static_cast<std::uint8_t>(random() % alphabet);
+        for (auto& byte : plain)
+            byte = static_cast<std::uint8_t>(random() % alphabet);
         ReferenceCoder reference;
-        for (std::uint8_t byte : plain) reference.Compress(byte);
+        for (std::uint8_t byte : plain)
+            reference.Compress(byte);
         EXPECT_EQ(Pack(plain), reference.Finish()) << round;
     }
 }
@@ -148,7 +158,8 @@ TEST(SplayCodec, RoundTripConsumesExactlyTheCodeBytes) {
     for (int size : {0, 1, 2, 255, 256, 1000, 65536}) {
         Bytes plain(static_cast<std::size_t>(size));
         // Skewed bytes, like page pictures: many zeros and small values.
-        for (auto& byte : plain) byte = static_cast<std::uint8_t>(random() % 7 == 0 ? random() : random() % 4);
+        for (auto& byte : plain)
+            byte = static_cast<std::uint8_t>(random() % 7 == 0 ? random() : random() % 4);
         Bytes code = Pack(plain);
         code.push_back(0xAB);  // a following record must stay unread
         std::int64_t consumed = -1;
@@ -160,7 +171,8 @@ TEST(SplayCodec, RoundTripConsumesExactlyTheCodeBytes) {
 TEST(SplayCodec, EveryByteValueRoundTrips) {
     Bytes plain;
     for (int round = 0; round < 3; ++round)
-        for (int value = 255; value >= 0; --value) plain.push_back(static_cast<std::uint8_t>(value));
+        for (int value = 255; value >= 0; --value)
+            plain.push_back(static_cast<std::uint8_t>(value));
     EXPECT_EQ(Unpack(Pack(plain), plain.size()), plain);
 }
 

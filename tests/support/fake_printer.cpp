@@ -13,12 +13,18 @@ namespace {
 
 const char* CapName(DeviceCap cap) {
     switch (cap) {
-        case DeviceCap::LOGPIXELSX: return "LOGPIXELSX";
-        case DeviceCap::LOGPIXELSY: return "LOGPIXELSY";
-        case DeviceCap::PHYSICALOFFSETX: return "PHYSICALOFFSETX";
-        case DeviceCap::PHYSICALOFFSETY: return "PHYSICALOFFSETY";
-        case DeviceCap::PHYSICALWIDTH: return "PHYSICALWIDTH";
-        case DeviceCap::PHYSICALHEIGHT: return "PHYSICALHEIGHT";
+        case DeviceCap::LOGPIXELSX:
+            return "LOGPIXELSX";
+        case DeviceCap::LOGPIXELSY:
+            return "LOGPIXELSY";
+        case DeviceCap::PHYSICALOFFSETX:
+            return "PHYSICALOFFSETX";
+        case DeviceCap::PHYSICALOFFSETY:
+            return "PHYSICALOFFSETY";
+        case DeviceCap::PHYSICALWIDTH:
+            return "PHYSICALWIDTH";
+        case DeviceCap::PHYSICALHEIGHT:
+            return "PHYSICALHEIGHT";
     }
     return "?";
 }
@@ -27,11 +33,13 @@ const char* CapName(DeviceCap cap) {
 
 FakePrinter::FakePrinter(std::vector<FakePrinterInfo> printers, int defaultIndex)
     : m_printers(std::move(printers)), m_defaultIndex(defaultIndex) {
-    for (const FakePrinterInfo& info : m_printers) Modes.push_back(info.DefaultMode);
+    for (const FakePrinterInfo& info : m_printers)
+        Modes.push_back(info.DefaultMode);
 }
 
 std::string FakePrinter::Describe(const std::optional<DeviceMode>& mode) {
-    if (!mode) return "none";
+    if (!mode)
+        return "none";
     char text[160];
     std::snprintf(text, sizeof text, "fields=0x%x orient=%d paper=%d length=%d width=%d copies=%d source=%d duplex=%d",
                   mode->dmFields, mode->dmOrientation, mode->dmPaperSize, mode->dmPaperLength, mode->dmPaperWidth,
@@ -41,24 +49,30 @@ std::string FakePrinter::Describe(const std::optional<DeviceMode>& mode) {
 
 int FakePrinter::SelectedIndex() {
     const int index = m_index == -1 ? m_defaultIndex : m_index;
-    if (index < 0 || index >= static_cast<int>(m_printers.size())) throw PrinterError(messages::noDefaultPrinter());
+    if (index < 0 || index >= static_cast<int>(m_printers.size()))
+        throw PrinterError(messages::noDefaultPrinter());
     return index;
 }
 
-const FakePrinterInfo& FakePrinter::Selected() { return m_printers[SelectedIndex()]; }
+const FakePrinterInfo& FakePrinter::Selected() {
+    return m_printers[SelectedIndex()];
+}
 
 void FakePrinter::RequirePrinting() {
-    if (!m_printing) throw PrinterError(messages::printerNotPrinting());
+    if (!m_printing)
+        throw PrinterError(messages::printerNotPrinting());
 }
 
 void FakePrinter::RequireIdle() {
-    if (m_printing) throw PrinterError(messages::printingInProgress());
+    if (m_printing)
+        throw PrinterError(messages::printingInProgress());
 }
 
 std::vector<std::string> FakePrinter::Printers() {
     Log.push_back("Printers");
     std::vector<std::string> names;
-    for (const FakePrinterInfo& info : m_printers) names.push_back(info.Name);
+    for (const FakePrinterInfo& info : m_printers)
+        names.push_back(info.Name);
     return names;
 }
 
@@ -133,7 +147,8 @@ void FakePrinter::NewPage() {
 void FakePrinter::EndDoc() {
     RequirePrinting();
     Log.push_back("EndPage");
-    if (!m_aborted) Log.push_back("EndDoc");
+    if (!m_aborted)
+        Log.push_back("EndDoc");
     m_printing = false;
 }
 
@@ -169,21 +184,24 @@ int FakePrinter::GetDeviceCaps(DeviceCap cap) {
 int FakePrinter::Copies() {
     Log.push_back("Copies");
     const auto& mode = Modes[SelectedIndex()];
-    if (!mode) throw PrinterError(messages::printerNotSupported());
+    if (!mode)
+        throw PrinterError(messages::printerNotSupported());
     return mode->dmCopies;
 }
 
 TPrinterOrientation FakePrinter::Orientation() {
     Log.push_back("Orientation");
     const auto& mode = Modes[SelectedIndex()];
-    if (!mode) throw PrinterError(messages::printerNotSupported());
+    if (!mode)
+        throw PrinterError(messages::printerNotSupported());
     return mode->dmOrientation == DMORIENT_LANDSCAPE ? poLandscape : poPortrait;
 }
 
 std::optional<std::string> FakePrinter::DriverPath(const std::string& device) {
     Log.push_back("DriverPath " + device);
     for (const FakePrinterInfo& info : m_printers) {
-        if (info.Name == device) return info.DriverPath;
+        if (info.Name == device)
+            return info.DriverPath;
     }
     return std::nullopt;
 }
@@ -192,7 +210,8 @@ std::vector<std::uint16_t> FakePrinter::DevicePapers(const std::string& device, 
                                                      const DeviceMode* mode) {
     Log.push_back("DevicePapers " + device + " " + port + (mode ? " mode" : " no mode"));
     for (const FakePrinterInfo& info : m_printers) {
-        if (info.Name == device) return info.Papers;
+        if (info.Name == device)
+            return info.Papers;
     }
     return {};
 }
@@ -204,7 +223,8 @@ void FakePrinter::FakeCanvas::StretchDraw(const PagePicture& picture, const Pixe
     m_owner.Log.push_back("StretchDraw page " + std::to_string(LoadI32(&picture.Bytes()[8])) + " into (" +
                           std::to_string(rect.left) + "," + std::to_string(rect.top) + ")-(" +
                           std::to_string(rect.right) + "," + std::to_string(rect.bottom) + ")");
-    if (number == m_owner.FailDrawNumber) throw Error("Drawing failed");
+    if (number == m_owner.FailDrawNumber)
+        throw Error("Drawing failed");
 }
 
 }  // namespace qrp::test

@@ -18,9 +18,15 @@ struct FakePrinterInfo {
     std::string Port = "lpt1:";
     std::optional<std::string> DriverPath = std::string("/usr/share/ppd/laserdrv.ppd");
     // The driver's defaults; none for a printer that offers no device settings.
-    std::optional<DeviceMode> DefaultMode = DeviceMode{
-        DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES | DM_DEFAULTSOURCE | DM_DUPLEX, DMORIENT_PORTRAIT, 9, 0, 0, 1, 7,
-        DMDUP_SIMPLEX};
+    std::optional<DeviceMode> DefaultMode =
+        DeviceMode{DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES | DM_DEFAULTSOURCE | DM_DUPLEX,
+                   DMORIENT_PORTRAIT,
+                   9,
+                   0,
+                   0,
+                   1,
+                   7,
+                   DMDUP_SIMPLEX};
     // A4 at 600 dpi.
     std::map<DeviceCap, int> Caps = {{DeviceCap::LOGPIXELSX, 600},      {DeviceCap::LOGPIXELSY, 600},
                                      {DeviceCap::PHYSICALOFFSETX, 100}, {DeviceCap::PHYSICALOFFSETY, 120},
@@ -31,11 +37,14 @@ struct FakePrinterInfo {
 };
 
 class FakePrinter : public PrinterObject {
-public:
+  public:
     // One printer that is also the default.
     FakePrinter() : FakePrinter({FakePrinterInfo{}}, 0) {}
     // defaultIndex -1: the system has no default printer.
     FakePrinter(std::vector<FakePrinterInfo> printers, int defaultIndex);
+    // The canvas refers back to its printer.
+    FakePrinter(const FakePrinter&) = delete;
+    FakePrinter& operator=(const FakePrinter&) = delete;
 
     std::vector<std::string> Printers() override;
     int PrinterIndex() override;
@@ -73,13 +82,13 @@ public:
     // The device mode as a log line: "fields=0x1303 orient=1 paper=9 ..." or "none".
     static std::string Describe(const std::optional<DeviceMode>& mode);
 
-private:
+  private:
     class FakeCanvas : public PrinterCanvas {
-    public:
+      public:
         explicit FakeCanvas(FakePrinter& owner) : m_owner(owner) {}
         void StretchDraw(const PagePicture& picture, const PixelRect& rect) override;
 
-    private:
+      private:
         FakePrinter& m_owner;
     };
 

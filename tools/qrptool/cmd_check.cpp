@@ -9,7 +9,8 @@ namespace qrp::tool {
 
 int RunCheck(const Args& args) {
     const ParsedArgs parsed = ParseArgs(args, {}, {});
-    if (parsed.positional.size() != 1) throw UsageError{"expected one report file"};
+    if (parsed.positional.size() != 1)
+        throw UsageError{"expected one report file"};
     TQRPageList list;
     list.OpenReport(parsed.positional[0]);
     for (std::int32_t n = 1; n <= list.PageTotal(); ++n) {

@@ -19,7 +19,8 @@ struct PageInfo {
 
 int RunInfo(const Args& args) {
     const ParsedArgs parsed = ParseArgs(args, {}, {"--json"});
-    if (parsed.positional.size() != 1) throw UsageError{"expected one report file"};
+    if (parsed.positional.size() != 1)
+        throw UsageError{"expected one report file"};
     TQRPageList list;
     list.OpenReport(parsed.positional[0]);
     std::vector<PageInfo> pages;

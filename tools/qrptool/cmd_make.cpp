@@ -25,7 +25,8 @@ std::unique_ptr<PagePicture> ReadEmfFile(const std::string& path) {
 
 int RunMake(const Args& args) {
     const ParsedArgs parsed = ParseArgs(args, {}, {"--compress"});
-    if (parsed.positional.size() < 2) throw UsageError{"expected an output file and at least one EMF file"};
+    if (parsed.positional.size() < 2)
+        throw UsageError{"expected an output file and at least one EMF file"};
     TQRPageList list;
     list.SetCompression(parsed.Has("--compress"));
     // Pages are gathered in a page stream as a recording would, then saved in one go, so

@@ -27,11 +27,20 @@ const Command kCommands[] = {
      "usage: qrptool check FILE\n"
      "Exits 0 only when every page of FILE is a valid picture.\n",
      qrp::tool::RunCheck},
+#ifdef QRP_WITH_RENDER
+    {"render", "draw one page to a PNG, SVG or PDF file",
+     "usage: qrptool render FILE [--page N] [--width PX | --dpi D] -o OUT.png|OUT.svg|OUT.pdf\n"
+     "Draws page N (default 1) of a report, or a single EMF file, stretched from its frame.\n"
+     "PNG (on white) and SVG are --width pixels wide (height from the page's aspect) or the\n"
+     "page's size at --dpi (default 96); a PDF page has the page's physical size.\n",
+     qrp::tool::RunRender},
+#endif
 };
 
 void PrintHelp(std::FILE* out) {
     std::fputs("usage: qrptool COMMAND [ARGS...]\n\ncommands:\n", out);
-    for (const Command& command : kCommands) std::fprintf(out, "  %-8s %s\n", command.name, command.summary);
+    for (const Command& command : kCommands)
+        std::fprintf(out, "  %-8s %s\n", command.name, command.summary);
     std::fputs("\n'qrptool COMMAND --help' describes a command.\n", out);
 }
 
@@ -48,7 +57,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     for (const Command& command : kCommands) {
-        if (name != command.name) continue;
+        if (name != command.name)
+            continue;
         qrp::tool::Args args(argv + 2, argv + argc);
         for (const std::string& arg : args) {
             if (arg == "--help" || arg == "-h") {

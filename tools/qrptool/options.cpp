@@ -13,7 +13,8 @@ ParsedArgs ParseArgs(const Args& args, std::initializer_list<const char*> valueO
                      std::initializer_list<const char*> flagOptions) {
     const auto isOneOf = [](const std::string& name, std::initializer_list<const char*> options) {
         for (const char* option : options)
-            if (name == option) return true;
+            if (name == option)
+                return true;
         return false;
     };
     ParsedArgs parsed;
@@ -33,7 +34,8 @@ ParsedArgs ParseArgs(const Args& args, std::initializer_list<const char*> valueO
         }
         if (isOneOf(name, valueOptions)) {
             if (!inlineValue) {
-                if (i + 1 >= args.size()) throw UsageError{"option " + name + " needs a value"};
+                if (i + 1 >= args.size())
+                    throw UsageError{"option " + name + " needs a value"};
                 value = args[++i];
             }
             parsed.values[name] = value;

@@ -1,0 +1,3 @@
+if(QRP_BUILD_GUI)
+  qrp_add_bench(render_bench SOURCES render_bench.cpp LIBS qrp_render)
+endif()

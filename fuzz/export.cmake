@@ -1,0 +1,1 @@
+qrp_add_fuzzer(export_filters_fuzz export_filters_fuzz.cpp qrp_export)

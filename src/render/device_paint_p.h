@@ -1,0 +1,44 @@
+// Conversions from the EMF device's types to Qt's, shared by the device's source files.
+#pragma once
+
+#include <optional>
+
+#include <QBrush>
+#include <QColor>
+#include <QImage>
+#include <QPainterPath>
+#include <QPen>
+#include <QRectF>
+
+#include "emf/device.h"
+
+namespace qrp::render {
+
+inline QColor ToQColor(emf::Color c) {
+    return QColor(c.r, c.g, c.b);
+}
+inline QPointF ToQPoint(emf::PointF p) {
+    return {p.x, p.y};
+}
+
+// Coordinates beyond this are clamped: a damaged record can ask for 1e300, which Qt's
+// rasterizer turns into very long loops.
+inline constexpr double kMaxCoordinate = 1e7;
+
+QPainterPath ToPainterPath(const emf::Path& path);
+// The axis-aligned rectangle `path` outlines, when it is one (clip rectangles mostly are:
+// Qt clips to a rectangle far faster than to a path).
+std::optional<QRectF> AsRect(const emf::Path& path);
+
+// A QImage over the image's pixels, without a copy: `image` must outlive it.
+QImage WrapImage(const emf::Image& image);
+
+// `pixelScale` is device pixels per output unit: geometric pens thinner than a pixel are
+// drawn one pixel wide, as GDI draws them.
+QPen MakePen(const emf::Pen& pen, double pixelScale);
+// The pen that fills the gaps of a dashed pen in OPAQUE background mode.
+QPen MakeGapPen(const emf::Pen& pen, double pixelScale);
+// The brush; for a hatch in OPAQUE mode, `background` receives the brush to fill first.
+QBrush MakeBrush(const emf::Brush& brush, QBrush* background);
+
+}  // namespace qrp::render

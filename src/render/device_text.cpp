@@ -1,0 +1,190 @@
+// Text runs: the vertical alignment the player leaves to the device, and each glyph drawn
+// at the origin the report recorded for it, whatever font stands in for the one it named.
+#include <algorithm>
+#include <cmath>
+
+#include <QGlyphRun>
+#include <QPainter>
+
+#include "device_paint_p.h"
+#include "font_cache_p.h"
+#include "qpainter_device.h"
+
+namespace qrp::render {
+
+namespace {
+
+constexpr std::uint32_t kTaRight = 2;
+constexpr std::uint32_t kTaCenter = 6;
+constexpr std::uint32_t kTaBottom = 8;
+constexpr std::uint32_t kTaBaseline = 24;
+constexpr std::uint32_t kEtoGlyphIndex = 0x0010;
+
+// One cluster per drawn position: a surrogate pair or a base character with its combining
+// marks stays together, at the origin of its first unit.
+struct Cluster {
+    qsizetype start = 0, length = 0;
+    double x = 0;  // where its advance starts, along the baseline of the run's frame
+};
+
+std::vector<Cluster> Clusters(const QString& text) {
+    std::vector<Cluster> clusters;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        const bool joins = c.isLowSurrogate() || c.category() == QChar::Mark_NonSpacing ||
+                           c.category() == QChar::Mark_Enclosing || c.category() == QChar::Mark_SpacingCombining;
+        if (joins && !clusters.empty()) {
+            ++clusters.back().length;
+        } else {
+            clusters.push_back({i, 1, 0});
+        }
+    }
+    return clusters;
+}
+
+// One cluster per unit: glyph indices stand alone.
+std::vector<Cluster> Units(const QString& text) {
+    std::vector<Cluster> units;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        units.push_back({i, 1, 0});
+    return units;
+}
+
+// The painter is in the run's frame, scaled by the font's stretch; `glyphs` holds one
+// glyph per cluster, 0 for one that draws nothing.
+void DrawGlyphRun(QPainter& painter, const FontEntry& entry, const QList<quint32>& glyphs,
+                  const std::vector<Cluster>& clusters, double baseline) {
+    QList<quint32> drawn;
+    QList<QPointF> positions;
+    for (std::size_t i = 0; i < clusters.size(); ++i) {
+        if (glyphs[static_cast<qsizetype>(i)] == 0)
+            continue;
+        drawn.append(glyphs[static_cast<qsizetype>(i)]);
+        positions.append(QPointF(clusters[i].x / entry.xScale, baseline));
+    }
+    QGlyphRun run;
+    run.setRawFont(*entry.raw);
+    run.setGlyphIndexes(drawn);
+    run.setPositions(positions);
+    painter.drawGlyphRun(QPointF(0, 0), run);
+}
+
+// The glyphs of `text` when the raw font has every character (no fallback needed) and
+// there is one cluster per unit; empty otherwise. Control characters get glyph 0.
+QList<quint32> LookUpGlyphs(const QString& text, const std::vector<Cluster>& clusters, const QRawFont& raw) {
+    if (clusters.size() != static_cast<std::size_t>(text.size()))
+        return {};
+    for (const QChar c : text)
+        if (c.unicode() >= 0x20 && !raw.supportsCharacter(c))
+            return {};
+    QList<quint32> glyphs = raw.glyphIndexesForString(text);
+    if (glyphs.size() != text.size())
+        return {};
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (text[i].unicode() < 0x20)
+            glyphs[i] = 0;
+    return glyphs;
+}
+
+// Each cluster as text, so that PDF and SVG keep real text and Qt finds a font for every
+// character.
+void DrawTextClusters(QPainter& painter, const QString& text, const std::vector<Cluster>& clusters,
+                      const FontEntry& entry, double baseline) {
+    painter.setFont(entry.font);
+    for (const Cluster& c : clusters) {
+        if (text[c.start].unicode() <= 0x20)
+            continue;
+        painter.drawText(QPointF(c.x / entry.xScale, baseline), text.mid(c.start, c.length));
+    }
+}
+
+}  // namespace
+
+void QPainterDevice::DrawText(const emf::TextRun& run) {
+    if (run.text.empty())
+        return;
+    const FontEntry& entry = m_fonts->Resolve(run.font);
+    // Glyph indices refer to the font the report was made with; a substitute's differ, so
+    // they are drawn only when that very font is here.
+    const bool glyphIndex = run.options & kEtoGlyphIndex;
+    if (glyphIndex && !(entry.raw && entry.exactFace))
+        return;
+    const QString text = QString::fromStdU16String(run.text);
+
+    // The run's frame: x along the baseline from the reference point, y downwards.
+    const double angle = std::isfinite(run.font.escapement) ? run.font.escapement : 0;
+    QTransform local = QTransform::fromTranslate(run.reference.x, run.reference.y);
+    if (angle != 0)
+        local.rotate(-angle);
+    const QTransform toLocal = local.inverted();
+
+    std::vector<Cluster> clusters = glyphIndex ? Units(text) : Clusters(text);
+    const auto advance = [&](const Cluster& c) {
+        if (glyphIndex) {
+            const auto advances = entry.raw->advancesForGlyphIndexes(QList<quint32>{text[c.start].unicode()});
+            return advances.isEmpty() ? 0.0 : advances[0].x() * entry.xScale;
+        }
+        return entry.metrics.horizontalAdvance(text.mid(c.start, c.length)) * entry.xScale;
+    };
+    double end = 0;
+    if (run.origins.size() >= static_cast<std::size_t>(text.size())) {
+        for (Cluster& c : clusters)
+            c.x = toLocal.map(ToQPoint(run.origins[static_cast<std::size_t>(c.start)])).x();
+        end = clusters.back().x + advance(clusters.back());
+    } else {
+        for (Cluster& c : clusters) {
+            c.x = end;
+            end += advance(c);
+        }
+        const double shift = (run.align & kTaCenter) == kTaCenter ? -end / 2 : (run.align & kTaRight) ? -end : 0;
+        for (Cluster& c : clusters)
+            c.x += shift;
+        end += shift;
+    }
+    double left = end, right = end;
+    for (const Cluster& c : clusters) {
+        left = std::min(left, c.x);
+        right = std::max(right, c.x);
+    }
+
+    const double ascent = entry.metrics.ascent(), descent = entry.metrics.descent();
+    double baseline = ascent;  // TA_TOP
+    if ((run.align & kTaBaseline) == kTaBaseline) {
+        baseline = 0;
+    } else if (run.align & kTaBottom) {
+        baseline = -descent;
+    }
+
+    m_painter.save();
+    m_painter.setTransform(m_base);
+    if (run.clip)
+        m_painter.setClipPath(ToPainterPath(*run.clip), Qt::IntersectClip);
+    m_painter.setTransform(local * m_base);
+    if (run.opaqueBackground)
+        m_painter.fillRect(QRectF(left, baseline - ascent, right - left, ascent + descent),
+                           ToQColor(run.backgroundColor));
+    // Decorations span the whole run, gaps between spaced-out glyphs included.
+    const QColor color = ToQColor(run.color);
+    if (run.font.underline)
+        m_painter.fillRect(QRectF(left, baseline + entry.metrics.underlinePos(), right - left, entry.lineWidth), color);
+    if (run.font.strikeOut)
+        m_painter.fillRect(QRectF(left, baseline - entry.metrics.strikeOutPos(), right - left, entry.lineWidth), color);
+    m_painter.setPen(color);
+    m_painter.scale(entry.xScale, 1);
+    if (glyphIndex) {
+        QList<quint32> glyphs;
+        for (const QChar c : text)
+            glyphs.append(c.unicode());
+        DrawGlyphRun(m_painter, entry, glyphs, clusters, baseline);
+    } else if (const QList<quint32> glyphs =
+                   m_raster && entry.raw ? LookUpGlyphs(text, clusters, *entry.raw) : QList<quint32>();
+               !glyphs.isEmpty()) {
+        // Raster devices: one glyph run skips text layout, which is most of the time text takes.
+        DrawGlyphRun(m_painter, entry, glyphs, clusters, baseline);
+    } else {
+        DrawTextClusters(m_painter, text, clusters, entry, baseline);
+    }
+    m_painter.restore();
+}
+
+}  // namespace qrp::render

@@ -1,0 +1,87 @@
+#include "page_renderer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+
+#include "qpainter_device.h"
+#include "report/errors.h"
+
+namespace qrp::render {
+
+namespace {
+
+// Larger renderings are refused rather than attempted (a page at 4800 dpi is ~40000 px).
+constexpr int kMaxImageSide = 32767;
+
+emf::RectF ToRectF(const QRectF& r) {
+    return {r.left(), r.top(), r.right(), r.bottom()};
+}
+
+}  // namespace
+
+emf::PlayStats DrawPage(QPainter& painter, EmfBytes emf, const QRectF& target) {
+    const emf::Player player(emf);
+    QPainterDevice device(painter);
+    return player.Play(device, ToRectF(target));
+}
+
+QSizeF FrameSizeMm(EmfBytes emf) {
+    const emf::Header header = emf::ReadHeader(emf);
+    const double width = (static_cast<double>(header.frame.right) - header.frame.left) / 100.0;
+    const double height = (static_cast<double>(header.frame.bottom) - header.frame.top) / 100.0;
+    return {std::max(std::fabs(width), 0.01), std::max(std::fabs(height), 0.01)};
+}
+
+QSize ImageSizeFor(EmfBytes emf, const RasterSize& size) {
+    const QSizeF mm = FrameSizeMm(emf);
+    double width = size.width > 0 ? size.width : mm.width() / 25.4 * size.dpi;
+    double height = size.width > 0 ? size.width * mm.height() / mm.width() : mm.height() / 25.4 * size.dpi;
+    const auto side = [](double v) {
+        return static_cast<int>(std::clamp(std::round(std::isfinite(v) ? v : 1.0), 1.0, double{kMaxImageSide}));
+    };
+    return {side(width), side(height)};
+}
+
+QImage RenderToImage(EmfBytes emf, const RasterSize& size) {
+    const QSize pixels = ImageSizeFor(emf, size);
+    QImage image(pixels, QImage::Format_RGB32);
+    if (image.isNull())
+        throw Error("Not enough memory for a " + std::to_string(pixels.width()) + " x " +
+                    std::to_string(pixels.height()) + " pixel image");
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    DrawPage(painter, emf, QRectF(QPointF(0, 0), QSizeF(pixels)));
+    return image;
+}
+
+bool RenderToSvg(EmfBytes emf, const RasterSize& size, const QString& fileName) {
+    const QSize pixels = ImageSizeFor(emf, size);
+    QSvgGenerator svg;
+    svg.setFileName(fileName);
+    svg.setSize(pixels);
+    svg.setViewBox(QRect(QPoint(0, 0), pixels));
+    QPainter painter;
+    if (!painter.begin(&svg))
+        return false;
+    DrawPage(painter, emf, QRectF(QPointF(0, 0), QSizeF(pixels)));
+    return painter.end();
+}
+
+bool RenderToPdf(EmfBytes emf, const QString& fileName) {
+    const QSizeF mm = FrameSizeMm(emf);
+    QPdfWriter pdf(fileName);
+    pdf.setPageLayout(QPageLayout(QPageSize(mm, QPageSize::Millimeter), QPageLayout::Portrait, QMarginsF()));
+    QPainter painter;
+    if (!painter.begin(&pdf))
+        return false;
+    DrawPage(painter, emf, QRectF(0, 0, pdf.width(), pdf.height()));
+    return painter.end();
+}
+
+}  // namespace qrp::render

@@ -1,0 +1,56 @@
+// An EMF device that draws on a QPainter: one player then draws on a widget, a QImage, a
+// QPrinter (CUPS or PDF) and a QSvgGenerator alike. Geometry arrives in output coordinates,
+// which are the painter's coordinates at the time the device is made.
+//
+// What depends on the paint engine: raster operations other than plain copying (XOR pens,
+// SRCAND and SRCPAINT blits, ...) are exact only on raster devices (QImage, widgets); on
+// PDF, SVG and printers the device approximates them as they would look on white paper.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include <QColor>
+#include <QPainterPath>
+#include <QTransform>
+
+#include "emf/device.h"
+
+class QPainter;
+
+namespace qrp::render {
+
+class FontCache;
+
+class QPainterDevice final : public emf::Device {
+  public:
+    // `painter` must be active and outlive the device. Its state (transform, clip, pen,
+    // brush, composition mode) is saved here and restored by the destructor; the clip the
+    // painter had is kept as an outer limit of every clip the picture sets.
+    explicit QPainterDevice(QPainter& painter);
+    ~QPainterDevice() override;
+    QPainterDevice(const QPainterDevice&) = delete;
+    QPainterDevice& operator=(const QPainterDevice&) = delete;
+
+    void SetClip(const emf::Clip& clip) override;
+    void DrawPath(const emf::Path& path, const emf::Pen& pen, const emf::Brush& brush, std::uint32_t rop2) override;
+    void DrawText(const emf::TextRun& run) override;
+    void DrawImage(const emf::ImageDraw& draw) override;
+
+  private:
+    // Sets a composition mode that does what `rop2` does to the pen and brush colours;
+    // returns false when the mode draws nothing here.
+    bool ApplyRop2(std::uint32_t rop2, QColor& overrideColor, bool& invertColors);
+
+    QPainter& m_painter;
+    QTransform m_base;          // output coordinates to the painter's device
+    double m_pixelScale = 1;    // device pixels per output unit
+    bool m_raster = false;      // raster ops and glyph runs available
+    bool m_blendModes = false;  // Multiply and friends available
+    std::optional<QPainterPath> m_outerClip;
+    QRectF m_everything;  // the device's area in output coordinates, for "no clip"
+    std::unique_ptr<FontCache> m_fonts;
+};
+
+}  // namespace qrp::render

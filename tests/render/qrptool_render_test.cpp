@@ -1,0 +1,75 @@
+// qrptool render, run as a program on the built sample report and on a single EMF.
+#include <cstdlib>
+#include <string>
+
+#include <QFile>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include "support/emf_builder.h"
+#include "support/test_paths.h"
+
+namespace qrp::test {
+namespace {
+
+// The exit status of `qrptool ARGS` (stderr discarded).
+int Qrptool(const std::string& args) {
+    const std::string command = (BinaryDir() / "tools" / "qrptool" / "qrptool").string() + " " + args + " 2>/dev/null";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Sample() {
+    return (BinaryDir() / "samples" / "sample.qrp").string();
+}
+
+class QrptoolRender : public ::testing::Test {
+  protected:
+    ScratchDir m_dir;
+    std::string Out(const char* name) { return (m_dir / name).string(); }
+};
+
+TEST_F(QrptoolRender, PngHasTheAskedWidthAndThePagesAspect) {
+    ASSERT_EQ(Qrptool("render " + Sample() + " --width 300 -o " + Out("a.png")), 0);
+    const QImage image(QString::fromStdString(Out("a.png")));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.width(), 300);
+    EXPECT_NEAR(image.height(), 300 * 297.0 / 210.0, 2);  // A4 portrait
+    EXPECT_EQ(image.pixel(0, 0), qRgb(255, 255, 255));
+}
+
+TEST_F(QrptoolRender, DpiSizesThePageByItsFrame) {
+    // A one-inch square picture at 150 dpi.
+    const std::string emf = Out("inch.emf");
+    WriteFileBytes(emf, EmfBuilder().Finish());
+    ASSERT_EQ(Qrptool("render " + emf + " --dpi 150 -o " + Out("b.png")), 0);
+    EXPECT_EQ(QImage(QString::fromStdString(Out("b.png"))).size(), QSize(150, 150));
+}
+
+TEST_F(QrptoolRender, SvgAndPdf) {
+    ASSERT_EQ(Qrptool("render " + Sample() + " --page 1 --width 210 -o " + Out("c.svg")), 0);
+    QFile svg(QString::fromStdString(Out("c.svg")));
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(svg.readAll().contains("viewBox=\"0 0 210 297\""));
+
+    ASSERT_EQ(Qrptool("render " + Sample() + " -o " + Out("d.pdf")), 0);
+    QFile pdf(QString::fromStdString(Out("d.pdf")));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF-"));
+    EXPECT_TRUE(bytes.contains("/MediaBox [0 0 595"));  // A4: 595.3 x 841.9 points
+}
+
+TEST_F(QrptoolRender, ErrorsAndUsage) {
+    EXPECT_EQ(Qrptool("render " + Sample() + " --page 999 -o " + Out("e.png")), 1);
+    EXPECT_EQ(Qrptool("render /nonexistent.qrp -o " + Out("e.png")), 1);
+    EXPECT_EQ(Qrptool("render " + Sample() + " -o " + Out("e.bmp")), 2);
+    EXPECT_EQ(Qrptool("render " + Sample() + " --width 10 --dpi 10 -o " + Out("e.png")), 2);
+    EXPECT_EQ(Qrptool("render " + Sample()), 2);
+    EXPECT_EQ(Qrptool("render " + Sample() + " -o /nonexistent/dir/e.png"), 1);
+    EXPECT_FALSE(std::filesystem::exists(Out("e.png")));
+}
+
+}  // namespace
+}  // namespace qrp::test
