@@ -1,1 +1,2 @@
 qrp_add_fuzzer(export_filters_fuzz export_filters_fuzz.cpp qrp_export)
+qrp_add_fuzzer(export_driver_fuzz export_driver_fuzz.cpp qrp_export)

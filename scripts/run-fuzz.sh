@@ -12,6 +12,10 @@ for target in build-fuzz/fuzz/*_fuzz; do
   work=$(mktemp -d)
   seeds=()
   [ -d "fuzz/corpus/$name" ] && seeds+=("fuzz/corpus/$name")
+  # EMF targets also start from the shared real-world corpus when this checkout has it.
+  if [[ $name == emf_* && -d ../shared/corpus/emf ]]; then
+    seeds+=(../shared/corpus/emf ../shared/corpus/emf-malformed)
+  fi
   echo "fuzz: $name for ${seconds}s"
   "$target" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \
     -print_final_stats=1 "$work" "${seeds[@]}" 2>&1 | tail -n 12

@@ -33,6 +33,9 @@ double SafeRatio(double numerator, double denominator) {
 void SetMapMode(DcState& state, std::uint32_t mode, PointF pixelsPerMm) {
     if (mode < kMmText || mode > kMmAnisotropic)
         return;
+    // Selecting the scalable mode already in force keeps the extents set for it.
+    if (mode == state.mapMode && ExtentsSettable(mode))
+        return;
     state.mapMode = mode;
     if (mode == kMmText) {
         state.windowExt = state.viewportExt = {1, 1};

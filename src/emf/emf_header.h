@@ -26,8 +26,8 @@ struct Header {
     // destination rectangle.
     double FrameLeftPx() const { return frame.left / 100.0 * PixelsPerMmX(); }
     double FrameTopPx() const { return frame.top / 100.0 * PixelsPerMmY(); }
-    double FrameWidthPx() const { return (frame.right - frame.left) / 100.0 * PixelsPerMmX(); }
-    double FrameHeightPx() const { return (frame.bottom - frame.top) / 100.0 * PixelsPerMmY(); }
+    double FrameWidthPx() const { return (double(frame.right) - frame.left) / 100.0 * PixelsPerMmX(); }
+    double FrameHeightPx() const { return (double(frame.bottom) - frame.top) / 100.0 * PixelsPerMmY(); }
 };
 
 // Reads the header record at the start of `emf`. Throws EQRError ("Metafile is not valid:

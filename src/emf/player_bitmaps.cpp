@@ -2,6 +2,7 @@
 // STRETCHDIBITS and SETDIBITSTODEVICE, plus the blits without a source bitmap.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "dib.h"
 #include "emf_format.h"
@@ -44,6 +45,15 @@ std::shared_ptr<Image> Playback::ReadDib(const Record& r, std::size_t at, std::u
     DibSource source;
     source.info = r.Array(infoAt, infoSize, 1);
     source.bits = r.Array(bitsAt, bitsSize, 1);
+    // A few bytes of header can ask for a huge bitmap; each picture gets a pixel budget.
+    const auto info = ReadDibInfo(source.info);
+    if (!info)
+        return nullptr;
+    const std::uint64_t pixels = static_cast<std::uint64_t>(std::llabs(static_cast<long long>(info->width))) *
+                                 static_cast<std::uint64_t>(std::llabs(static_cast<long long>(info->height)));
+    if (pixels > m_pixelBudget)
+        return nullptr;
+    m_pixelBudget -= pixels;
     source.usage = usage;
     if (const auto* palette = std::get_if<PaletteObject>(m_dc.palette.get()))
         source.palette = palette->entries;

@@ -237,13 +237,21 @@ Brush Playback::ResolveBrush(const BrushObject& object) {
     brush.opaqueBackground = m_dc.bkMode == kOpaque;
     brush.backgroundColor = m_dc.bkColor;
     if (object.monochrome && object.pattern) {
-        auto recoloured = std::make_shared<Image>(*object.pattern);
         const Color fg = m_dc.textColor, bg = m_dc.bkColor;
+        if (m_monoSource == object.pattern && m_monoForeground == fg && m_monoBackground == bg) {
+            brush.pattern = m_monoRecoloured;
+            return brush;
+        }
+        auto recoloured = std::make_shared<Image>(*object.pattern);
         const std::uint32_t fgPixel = 0xFF000000u | (fg.r << 16) | (fg.g << 8) | fg.b;
         const std::uint32_t bgPixel = 0xFF000000u | (bg.r << 16) | (bg.g << 8) | bg.b;
         for (std::uint32_t& p : recoloured->pixels)
             p = (p & 0x00FFFFFF) == 0 ? fgPixel : bgPixel;
-        brush.pattern = std::move(recoloured);
+        m_monoSource = object.pattern;
+        m_monoForeground = fg;
+        m_monoBackground = bg;
+        m_monoRecoloured = std::move(recoloured);
+        brush.pattern = m_monoRecoloured;
     }
     return brush;
 }

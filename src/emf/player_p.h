@@ -22,6 +22,8 @@ namespace qrp::emf {
 inline constexpr std::size_t kMaxSaveDepth = 4096;
 // Clip steps beyond this are dropped; nested rectangle intersections fold into one step.
 inline constexpr std::size_t kMaxClipSteps = 1024;
+// Bitmap pixels one picture may decode in all: bitmaps past it are skipped.
+inline constexpr std::uint64_t kMaxPicturePixels = 1ull << 28;
 
 enum class Paint : std::uint8_t { Stroke, Fill, FillAndStroke };
 
@@ -120,6 +122,12 @@ class Playback {
     bool m_inPath = false;
     bool m_figureOpen = false;
     bool m_pathWidened = false;
+
+    std::uint64_t m_pixelBudget = kMaxPicturePixels;
+    // The last monochrome pattern recoloured, so that a brush used many times in the same
+    // colours is recoloured once.
+    std::shared_ptr<const Image> m_monoSource, m_monoRecoloured;
+    Color m_monoForeground, m_monoBackground;
 
     bool m_clipDirty = false;
     bool m_clipSent = false;

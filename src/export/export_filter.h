@@ -20,11 +20,14 @@ using TColor = std::int32_t;
 
 enum TAlignment : std::uint8_t { taLeftJustify = 0, taRightJustify = 1, taCenter = 2 };
 
-// What the filters read of a font. Style is not modelled: no format writes it.
+// What the filters read of a font. Weight and Italic travel for the handlers that want
+// them; no format of ours writes style.
 struct TFont {
     std::string Name;
     std::int32_t Size = 10;  // points
     TColor Color = 0;
+    std::int32_t Weight = 400;  // 400 normal, 700 bold
+    bool Italic = false;
 };
 
 class TQRExportFilter {

@@ -95,9 +95,8 @@ void TQRHTMLDocumentFilter::CloseOutput() {
 }
 
 std::unique_ptr<MemoryStream> TQRHTMLDocumentFilter::TakeMemoryStream() {
-    if (FOwnsStream || !FStream)
+    if (FOwnsStream || !dynamic_cast<MemoryStream*>(FStream.get()))
         return nullptr;
-    // Only OpenOutput puts a stream here without owning it, and that one is in memory.
     return std::unique_ptr<MemoryStream>(static_cast<MemoryStream*>(FStream.release()));
 }
 

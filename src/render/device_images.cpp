@@ -11,7 +11,6 @@ namespace qrp::render {
 
 namespace {
 
-constexpr std::uint32_t kSrcCopy = 0x00CC0020;
 constexpr std::uint32_t kSrcPaint = 0x00EE0086;
 constexpr std::uint32_t kSrcAnd = 0x008800C6;
 constexpr std::uint32_t kSrcInvert = 0x00660046;
@@ -102,7 +101,6 @@ void QPainterDevice::DrawImage(const emf::ImageDraw& draw) {
     // The source rectangle's corners onto the destination's: top-left, top-right, bottom-left.
     const QPointF p0 = ToQPoint(d[0]), ux = ToQPoint(d[1]) - p0, uy = ToQPoint(d[2]) - p0;
 
-    m_painter.setTransform(m_base);
     if (!draw.image) {
         // Operations without a source fill the destination.
         QPolygonF area;

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include <QLinearGradient>
+#include <QPainter>
 
 #include "device_paint_p.h"
 
@@ -68,6 +69,11 @@ QPen BasePen(const emf::Pen& pen, const QColor& color, double pixelScale) {
     // GDI measures the miter length across the whole join, Qt from its centre.
     result.setMiterLimit(std::isfinite(pen.miterLimit) ? std::max(pen.miterLimit, 1.0) / 2 : 5);
     return result;
+}
+
+QColor AverageColor(const QImage& tile) {
+    const QImage small = tile.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return QColor::fromRgba(small.pixel(0, 0)).toRgb();
 }
 
 }  // namespace
@@ -151,7 +157,9 @@ QPen MakeGapPen(const emf::Pen& pen, double pixelScale) {
     return BasePen(pen, ToQColor(pen.backgroundColor), pixelScale);
 }
 
-QBrush MakeBrush(const emf::Brush& brush, QBrush* background) {
+QBrush MakeBrush(const emf::Brush& brush, double patternScale, bool textures, QBrush* background) {
+    const QTransform tiling =
+        QTransform::fromScale(patternScale, patternScale) * QTransform::fromTranslate(brush.origin.x, brush.origin.y);
     switch (brush.style) {
         case emf::BrushStyle::Null:
             return Qt::NoBrush;
@@ -159,10 +167,23 @@ QBrush MakeBrush(const emf::Brush& brush, QBrush* background) {
             return ToQColor(brush.color);
         case emf::BrushStyle::Hatched: {
             const Qt::BrushStyle style = HatchStyle(brush.hatch);
-            if (background && brush.opaqueBackground && style != Qt::SolidPattern)
+            if (style == Qt::SolidPattern)
+                return ToQColor(brush.color);
+            if (background && brush.opaqueBackground)
                 *background = ToQColor(brush.backgroundColor);
-            QBrush result(ToQColor(brush.color), style);
-            result.setTransform(QTransform::fromTranslate(brush.origin.x, brush.origin.y));
+            if (!textures) {
+                QBrush result(ToQColor(brush.color), style);
+                result.setTransform(tiling);
+                return result;
+            }
+            // As a tile rather than a Qt pattern brush: PDF output ignores the scale of those.
+            QImage tile(8, 8, QImage::Format_ARGB32_Premultiplied);
+            tile.fill(Qt::transparent);
+            QPainter painter(&tile);
+            painter.fillRect(tile.rect(), QBrush(ToQColor(brush.color), style));
+            painter.end();
+            QBrush result(tile);
+            result.setTransform(tiling);
             return result;
         }
         case emf::BrushStyle::Pattern: {
@@ -171,9 +192,11 @@ QBrush MakeBrush(const emf::Brush& brush, QBrush* background) {
             const QImage tile = WrapImage(*brush.pattern);
             if (tile.isNull())
                 return ToQColor(brush.color);
+            if (!textures)
+                return AverageColor(tile);
             // A deep copy: the brush may outlive the call (a printer engine records it).
             QBrush result(tile.copy());
-            result.setTransform(QTransform::fromTranslate(brush.origin.x, brush.origin.y));
+            result.setTransform(tiling);
             return result;
         }
         case emf::BrushStyle::LinearGradient: {

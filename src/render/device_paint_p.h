@@ -39,6 +39,9 @@ QPen MakePen(const emf::Pen& pen, double pixelScale);
 // The pen that fills the gaps of a dashed pen in OPAQUE background mode.
 QPen MakeGapPen(const emf::Pen& pen, double pixelScale);
 // The brush; for a hatch in OPAQUE mode, `background` receives the brush to fill first.
-QBrush MakeBrush(const emf::Brush& brush, QBrush* background);
+// Hatches and patterns are drawn `patternScale` output units per pattern pixel. Without
+// `textures` (SVG output keeps no image brushes) hatches are Qt's pattern brushes and
+// bitmap patterns their average colour.
+QBrush MakeBrush(const emf::Brush& brush, double patternScale, bool textures, QBrush* background);
 
 }  // namespace qrp::render

@@ -156,7 +156,6 @@ void QPainterDevice::DrawText(const emf::TextRun& run) {
     }
 
     m_painter.save();
-    m_painter.setTransform(m_base);
     if (run.clip)
         m_painter.setClipPath(ToPainterPath(*run.clip), Qt::IntersectClip);
     m_painter.setTransform(local * m_base);

@@ -66,8 +66,7 @@ const FontEntry& FontCache::Resolve(const emf::Font& font) {
     QRawFont raw = QRawFont::fromFont(entry->font);
     if (raw.isValid()) {
         const QString asked = entry->font.family();
-        entry->exactFace =
-            !asked.isEmpty() && QFontInfo(entry->font).family().compare(asked, Qt::CaseInsensitive) == 0;
+        entry->exactFace = !asked.isEmpty() && QFontInfo(entry->font).family().compare(asked, Qt::CaseInsensitive) == 0;
         // Resizing can fail (an extreme size): then there is no raw font to draw with.
         raw.setPixelSize(pixelSize);
         if (raw.isValid())

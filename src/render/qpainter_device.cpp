@@ -1,5 +1,6 @@
 #include "qpainter_device.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QPaintEngine>
@@ -41,9 +42,14 @@ QPainterDevice::QPainterDevice(QPainter& painter) : m_painter(painter) {
     m_pixelScale = std::sqrt(std::fabs(m_base.determinant()));
     if (!std::isfinite(m_pixelScale) || m_pixelScale <= 0)
         m_pixelScale = 1;
+    // Hatches and pattern brushes are 8 or so device pixels a tile in GDI; on a 1200 dpi PDF
+    // that is a grey tint. Devices finer than a screen get screen-sized tiles instead.
+    const double devicePixelsPerTilePixel = std::max(1.0, m_painter.device()->logicalDpiX() / 96.0);
+    m_patternScale = devicePixelsPerTilePixel / m_pixelScale;
     const QPaintEngine* engine = m_painter.paintEngine();
     m_raster = engine && engine->type() == QPaintEngine::Raster;
     m_blendModes = engine && engine->hasFeature(QPaintEngine::BlendModes);
+    m_textures = !engine || engine->type() != QPaintEngine::SVG;
     if (m_painter.hasClipping())
         m_outerClip = m_painter.clipPath();
     const QRectF deviceRect(0, 0, m_painter.device()->width(), m_painter.device()->height());
@@ -89,7 +95,6 @@ void QPainterDevice::SetClip(const emf::Clip& clip) {
                 break;
         }
     }
-    m_painter.setTransform(m_base);
     if (m_outerClip) {
         m_painter.setClipPath(*m_outerClip);
     } else if (!area && !rect) {
@@ -147,9 +152,11 @@ bool QPainterDevice::ApplyRop2(std::uint32_t rop2, QColor& overrideColor, bool& 
         default:
             break;
     }
-    m_painter.setCompositionMode(mode);
-    // Raster operations on antialiased edges would combine partial coverage bit by bit.
-    m_painter.setRenderHint(QPainter::Antialiasing, mode < QPainter::RasterOp_SourceOrDestination);
+    if (mode != QPainter::CompositionMode_SourceOver) {
+        m_painter.setCompositionMode(mode);
+        // Raster operations on antialiased edges would combine partial coverage bit by bit.
+        m_painter.setRenderHint(QPainter::Antialiasing, mode < QPainter::RasterOp_SourceOrDestination);
+    }
     return true;
 }
 
@@ -164,31 +171,37 @@ void QPainterDevice::DrawPath(const emf::Path& path, const emf::Pen& pen, const 
         return overrideColor.isValid() ? overrideColor : invertColors ? Inverted(c) : c;
     };
 
-    m_painter.setTransform(m_base);
+    // One drawPath for fill and outline: pages of many small shapes spend their time in
+    // painter state changes, not in the drawing.
     const QPainterPath qpath = ToPainterPath(path);
+    QBrush fill = Qt::NoBrush;
     if (brush.style != emf::BrushStyle::Null) {
         QBrush background;
-        QBrush fill = MakeBrush(brush, &background);
+        fill = MakeBrush(brush, m_patternScale, m_textures, &background);
         if (overrideColor.isValid() || invertColors) {
             fill = QBrush(recolor(fill.style() == Qt::SolidPattern ? fill.color() : ToQColor(brush.color)));
             background = Qt::NoBrush;
         }
         if (background.style() != Qt::NoBrush)
             m_painter.fillPath(qpath, background);
-        m_painter.fillPath(qpath, fill);
     }
+    QPen stroke = Qt::NoPen;
     if (pen.style != emf::PenStyle::Null) {
-        QPen stroke = MakePen(pen, m_pixelScale);
+        stroke = MakePen(pen, m_pixelScale);
         stroke.setColor(recolor(stroke.color()));
         if (pen.opaqueBackground && stroke.style() != Qt::SolidLine) {
             QPen gaps = MakeGapPen(pen, m_pixelScale);
             gaps.setColor(recolor(gaps.color()));
             m_painter.strokePath(qpath, gaps);
         }
-        m_painter.strokePath(qpath, stroke);
     }
-    m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.setPen(stroke);
+    m_painter.setBrush(fill);
+    m_painter.drawPath(qpath);
+    if (m_painter.compositionMode() != QPainter::CompositionMode_SourceOver) {
+        m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        m_painter.setRenderHint(QPainter::Antialiasing, true);
+    }
 }
 
 }  // namespace qrp::render

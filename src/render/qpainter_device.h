@@ -28,6 +28,9 @@ class QPainterDevice final : public emf::Device {
     // `painter` must be active and outlive the device. Its state (transform, clip, pen,
     // brush, composition mode) is saved here and restored by the destructor; the clip the
     // painter had is kept as an outer limit of every clip the picture sets.
+    //
+    // Between calls the painter keeps the transform it came with, SourceOver composition
+    // and antialiasing; every call that changes them puts them back.
     explicit QPainterDevice(QPainter& painter);
     ~QPainterDevice() override;
     QPainterDevice(const QPainterDevice&) = delete;
@@ -46,8 +49,10 @@ class QPainterDevice final : public emf::Device {
     QPainter& m_painter;
     QTransform m_base;          // output coordinates to the painter's device
     double m_pixelScale = 1;    // device pixels per output unit
+    double m_patternScale = 1;  // output units per pixel of a hatch or pattern tile
     bool m_raster = false;      // raster ops and glyph runs available
     bool m_blendModes = false;  // Multiply and friends available
+    bool m_textures = true;     // image brushes survive (not in SVG)
     std::optional<QPainterPath> m_outerClip;
     QRectF m_everything;  // the device's area in output coordinates, for "no clip"
     std::unique_ptr<FontCache> m_fonts;

@@ -76,6 +76,10 @@ std::string printerNotSupported() {
     return "Operation not supported on selected printer";
 }
 
+std::string jobNotSpooled(std::string_view detail) {
+    return "The print job was not accepted: " + std::string(detail);
+}
+
 std::string abstractFilterDescription() {
     return "Abstract non-working export filter";
 }
@@ -130,6 +134,14 @@ std::string emfRecordDamaged(std::uint32_t type, std::uint64_t offset) {
 
 std::string emfHeaderDamaged(std::string_view detail) {
     return metafileNotValid() + ": " + std::string(detail);
+}
+
+std::string unknownEncoding(std::string_view name) {
+    return "Unknown character set \"" + std::string(name) + "\"";
+}
+
+std::string tooManyTextItems(std::int32_t page, std::uint64_t limit) {
+    return "Page " + std::to_string(page) + " has more than " + std::to_string(limit) + " text items";
 }
 
 }  // namespace qrp::messages

@@ -31,6 +31,8 @@ std::string printerNotPrinting();
 std::string printerNotValid();
 std::string noDefaultPrinter();
 std::string printerNotSupported();
+// The spooler did not take a finished print job; detail is its own complaint.
+std::string jobNotSpooled(std::string_view detail);
 
 // Export filter names and descriptions, as the Save dialog shows them.
 std::string abstractFilterDescription();
@@ -51,5 +53,10 @@ std::string floatingPointDivisionByZero();
 std::string emfRecordDamaged(std::uint32_t type, std::uint64_t offset);
 // EMF playback: a picture whose header record is missing or inconsistent; detail says what.
 std::string emfHeaderDamaged(std::string_view detail);
+
+// Page text export: a character set that iconv has no converter to.
+std::string unknownEncoding(std::string_view name);
+// Page text export: a page with more text items than an export takes.
+std::string tooManyTextItems(std::int32_t page, std::uint64_t limit);
 
 }  // namespace qrp::messages

@@ -28,6 +28,9 @@ void TQRPrinter::Print() {
     }
     if (FStatus != dsFinished || !FHasPrinter)
         return;
+    // A cancel belongs to the run it was asked for; left set, it would cut every later
+    // print of this document short after one page.
+    FCancelRequested = false;
     PrinterObject& printer = *FOwnPrinter;
     printer.SetTitle(Title);
     if (printer.Printing())

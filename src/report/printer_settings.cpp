@@ -161,7 +161,11 @@ void TPrinterSettings::MarkField(std::int32_t setting) {
 }
 
 bool TPrinterSettings::HasPaperSize(TQRPaperSize size) const {
-    return size != TQRPaperSize::Default && FHasPaperSize[static_cast<int>(size) - 1];
+    if (size == TQRPaperSize::Default)
+        return false;
+    // Without a printer nothing limits the paper: a loaded report must still be framed on
+    // its own paper, not squeezed onto A4.
+    return !FPrinter || FHasPaperSize[static_cast<int>(size) - 1];
 }
 
 std::int32_t TPrinterSettings::SheetWidth() const {
@@ -182,7 +186,8 @@ void TPrinterSettings::SetCopies(std::int32_t value) {
 }
 
 void TPrinterSettings::SetOrientation(TPrinterOrientation value) {
-    if (HasCapability(DM_ORIENTATION))
+    // As for the paper: without a printer a landscape report keeps its orientation.
+    if (!FPrinter || HasCapability(DM_ORIENTATION))
         FOrientation = value;
 }
 

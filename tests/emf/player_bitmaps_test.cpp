@@ -79,7 +79,8 @@ TEST(PlayerBitmaps, BltFamily) {
     b.Blt(kEmrBitBlt, {0, 30, 5, 5}, {0, 0, 0, 0}, kBlackness, Bytes(), Bytes());
     b.Blt(kEmrBitBlt, {0, 40, 5, 5}, {0, 0, 0, 0}, kWhiteness, Bytes(), Bytes());
     b.Blt(kEmrBitBlt, {0, 40, 5, 5}, {0, 0, 0, 0}, kDstInvert, Bytes(), Bytes());
-    b.Blt(kEmrBitBlt, {0, 40, 5, 5}, {0, 0, 0, 0}, 0x00AA0029, Bytes(), Bytes());  // unsupported: skipped
+    b.Blt(kEmrBitBlt, {0, 40, 5, 5}, {0, 0, 0, 0}, kDestinationOnly, Bytes(), Bytes());  // leaves the page alone
+    b.Blt(kEmrBitBlt, {0, 40, 5, 5}, {0, 0, 0, 0}, 0x00B8074A, Bytes(), Bytes());        // unsupported: skipped
     PlayStats stats;
     ExpectGolden("bitmaps_blt", Play(b.Finish(), {0, 0, 100, 100}, &stats));
     EXPECT_EQ(stats.unsupported, 1u);

@@ -60,6 +60,16 @@ TEST(PlayerMapping, ScaleExtentsOnlyInSettableModes) {
     EXPECT_NE(text.find("M0.00,0.00 L10.00,10.00"), std::string::npos) << text;
 }
 
+TEST(PlayerMapping, ReselectingAScalableModeKeepsItsExtents) {
+    EmfBuilder b;
+    b.Add(kEmrSetMapMode, {kMmAnisotropic}).Add(kEmrSetViewportExtEx, {3, 3});
+    b.Add(kEmrSetMapMode, {kMmAnisotropic}).Add(kEmrMoveToEx, {0, 0}).Add(kEmrLineTo, {10, 10});
+    b.Add(kEmrSetMapMode, {kMmText}).Add(kEmrSetMapMode, {kMmAnisotropic}).Add(kEmrLineTo, {20, 20});
+    const std::string text = Play(b.Finish());
+    EXPECT_NE(text.find("M0.00,0.00 L30.00,30.00"), std::string::npos) << text;
+    EXPECT_NE(text.find("M10.00,10.00 L20.00,20.00"), std::string::npos) << text;  // MM_TEXT reset them
+}
+
 TEST(PlayerMapping, WorldTransformModes) {
     EmfBuilder b;
     auto line = [&] { b.Add(kEmrMoveToEx, {0, 0}).Add(kEmrLineTo, {10, 0}); };

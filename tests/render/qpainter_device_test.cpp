@@ -57,6 +57,29 @@ TEST(QPainterDeviceFill, HatchDrawsLinesAndOpaqueBackgroundFillsBetween) {
     EXPECT_EQ(InkCount(opaque), 32 * 32);
 }
 
+TEST(QPainterDeviceFill, HatchTilesKeepScreenSizeOnFinerDevices) {
+    emf::Brush hatch = SolidBrush(kBlack);
+    hatch.style = emf::BrushStyle::Hatched;
+    hatch.hatch = 1;  // HS_VERTICAL
+    const auto inkedColumns = [&](int dpi) {
+        QImage image = WhiteImage(64, 4);
+        image.setDotsPerMeterX(static_cast<int>(dpi / 0.0254 + 0.5));
+        image.setDotsPerMeterY(static_cast<int>(dpi / 0.0254 + 0.5));
+        QPainter painter(&image);
+        {
+            render::QPainterDevice device(painter);
+            device.DrawPath(RectPath(0, 0, 64, 4), NullPen(), hatch, kCopyPen);
+        }
+        painter.end();
+        int columns = 0;
+        for (int x = 0; x < 64; ++x)
+            columns += InkCount(image, QRect(x, 1, 1, 1)) > 0 ? 1 : 0;
+        return columns;
+    };
+    EXPECT_EQ(inkedColumns(96), 8);   // a line every 8 pixels
+    EXPECT_EQ(inkedColumns(192), 8);  // 16 pixels apart, 2 wide
+}
+
 TEST(QPainterDeviceFill, ForwardDiagonalHatchRunsDownToTheRight) {
     emf::Brush hatch = SolidBrush(kBlack);
     hatch.style = emf::BrushStyle::Hatched;

@@ -68,12 +68,24 @@ TEST(DocumentCreate, WithoutPrintersNothingIsReadAndNothingChanges) {
     Doc d(Fake({}, -1));
     EXPECT_FALSE(d.doc.HasPrinter());
     EXPECT_EQ(d.fake.Log, std::vector<std::string>{"Printers"});
-    d.doc.SetOrientation(poLandscape);
     d.doc.SetCopies(2);
     d.doc.SetPrinterNumber(0);
-    EXPECT_EQ(d.doc.Orientation(), poPortrait);
     EXPECT_EQ(d.doc.PaperSize(), TQRPaperSize::A4);
     EXPECT_EQ(d.fake.Log.size(), 1u);
+}
+
+// Without a printer the paper and orientation still follow the report, so a landscape
+// Letter report is not framed as A4 portrait.
+TEST_F(DocumentFiles, WithoutPrintersPaperAndOrientationFollowPageOne) {
+    Doc d(Fake({}, -1));
+    d.doc.Load(Report("letter.qrp", 1, 279.4, 215.9));
+    // Every size is on offer, so the last match of the same dimensions wins (Note).
+    EXPECT_EQ(d.doc.PaperSize(), TQRPaperSize::Note);
+    EXPECT_NEAR(d.doc.OrientedPaperWidth(), 2794, 5);
+    EXPECT_NEAR(d.doc.OrientedPaperLength(), 2159, 5);
+    EXPECT_EQ(d.doc.Orientation(), poLandscape);
+    d.doc.SetOrientation(poPortrait);
+    EXPECT_EQ(d.doc.Orientation(), poPortrait);
 }
 
 TEST(DocumentCreate, NoDefaultPrinterAmongInstalledOnesFails) {

@@ -173,16 +173,18 @@ TEST(PrinterSettingsRead, AttachingAPrinterListWithoutPrintersReadsNothing) {
 
 // --- setters ---------------------------------------------------------------------------
 
-TEST(PrinterSettingsSetters, WithoutAPrinterOnlyDefaultPaperIsAccepted) {
+// Without a printer, paper and orientation are free (a loaded report must keep its own);
+// what only a printer can do is still refused.
+TEST(PrinterSettingsSetters, WithoutAPrinterPaperAndOrientationAreFree) {
     TPrinterSettings s;
     s.SetCopies(3);
     s.SetOrientation(poLandscape);
     s.SetOutputBin(TQRBin::Manual);
     s.SetPaperSize(TQRPaperSize::Letter);
     EXPECT_EQ(s.Copies(), 0);
-    EXPECT_EQ(s.Orientation(), poPortrait);
+    EXPECT_EQ(s.Orientation(), poLandscape);
     EXPECT_EQ(s.OutputBin(), TQRBin::First);
-    EXPECT_EQ(s.PaperSize(), TQRPaperSize::A4);
+    EXPECT_EQ(s.PaperSize(), TQRPaperSize::Letter);
     EXPECT_FALSE(s.HasCapability(0));
     s.SetPaperSize(TQRPaperSize::Default);
     EXPECT_EQ(s.PaperSize(), TQRPaperSize::Default);

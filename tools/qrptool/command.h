@@ -26,7 +26,10 @@ int RunInfo(const Args& args);
 int RunPage(const Args& args);
 int RunMake(const Args& args);
 int RunCheck(const Args& args);
+int RunExport(const Args& args);
 // Only in builds with the Qt parts (QRP_WITH_RENDER).
 int RunRender(const Args& args);
+// Only in builds with the Qt parts (QRP_WITH_PRINT).
+int RunPrint(const Args& args);
 
 }  // namespace qrp::tool

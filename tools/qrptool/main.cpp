@@ -27,6 +27,13 @@ const Command kCommands[] = {
      "usage: qrptool check FILE\n"
      "Exits 0 only when every page of FILE is a valid picture.\n",
      qrp::tool::RunCheck},
+    {"export", "write a report's text as a text, CSV or HTML file",
+     "usage: qrptool export FILE --format text|csv|html -o OUT [--separator C] [--encoding NAME]\n"
+     "Writes the text of every page through the export format, as the viewer's Save does.\n"
+     "--separator sets the CSV field separator (one character, or \\t; default ,).\n"
+     "--encoding names the output character set as iconv knows it (BIG5, CP950, ...);\n"
+     "the default is the locale's, UTF-8 in the C locale.\n",
+     qrp::tool::RunExport},
 #ifdef QRP_WITH_RENDER
     {"render", "draw one page to a PNG, SVG or PDF file",
      "usage: qrptool render FILE [--page N] [--width PX | --dpi D] -o OUT.png|OUT.svg|OUT.pdf\n"
@@ -34,6 +41,16 @@ const Command kCommands[] = {
      "PNG (on white) and SVG are --width pixels wide (height from the page's aspect) or the\n"
      "page's size at --dpi (default 96); a PDF page has the page's physical size.\n",
      qrp::tool::RunRender},
+#endif
+#ifdef QRP_WITH_PRINT
+    {"print", "print a report on a printer or into a PDF file",
+     "usage: qrptool print FILE [--printer NAME | --pdf OUT.pdf] [--copies N] [--from A] [--to B]\n"
+     "                      [--landscape | --portrait]\n"
+     "Prints pages A to B (default: all) as one job on the system's default printer, on\n"
+     "printer NAME, or into OUT.pdf. Paper and orientation follow the report's first page\n"
+     "unless --landscape or --portrait is given; a PDF holds one copy. Prints the job id\n"
+     "or the PDF's path.\n",
+     qrp::tool::RunPrint},
 #endif
 };
 

@@ -1,0 +1,53 @@
+// Exports the text of a finished document's pages through an export filter: each saved
+// page is one page of the filter protocol, and every text record of its picture one
+// AddText, in record order. The pages are laid out already, so ContinuousLayout plays no
+// part. See page_text_device.h for how a text run becomes an item.
+//
+// The viewer attaches MakePageTextExporter's handler as the document's OnExport after
+// every Load (Load clears it), so a Save through an export format writes the file.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "export_filter.h"
+#include "report/document.h"
+#include "report/page_picture.h"
+
+namespace qrp::exporter {
+
+struct PageTextOptions {
+    // iconv's name of the character set the filters receive; empty: LocaleEncoding().
+    std::string Encoding;
+    // A page with more text items fails the export (EQRError), as no report has them.
+    std::uint64_t MaxItemsPerPage = 1'000'000;
+};
+
+// The pages a driver reads: pages 1 to PageTotal, each on demand (none ends the pages
+// early), and the recording's scale in page pixels per tenth of a millimetre.
+struct PageSource {
+    std::int32_t PageTotal = 0;
+    std::function<std::unique_ptr<PagePicture>(std::int32_t n)> FetchPage;
+    // Not positive or not finite: a screen of 96 pixels per inch.
+    long double ScaleX = 0;
+};
+
+// The document's pages at its ScaleX; the document must outlive the source.
+PageSource PagesOf(TQRPrinter& document);
+
+// Plays the protocol: BeginExport (unless the filter is Active already) with page 1's
+// size rounded to tenths of a millimetre and the base font, then per page FinishPage,
+// BeginPage and its AddText calls, then FinishPage and EndExport. The base font is the
+// (size, colour) that the most items of the report use, ties going to the one seen
+// first, with the face and style of its first item; 10 points black without text.
+// Every page is played twice, once to find the base font, once to send the items.
+// Throws what the pages, the encoder and the filter throw; the filter stays the caller's.
+void ExportPageText(const PageSource& pages, TQRExportFilter& filter, const PageTextOptions& options = {});
+
+// The OnExport handler that exports `document` with these options; the document must
+// outlive the handler.
+TQRPrinter::TQRExportEvent MakePageTextExporter(TQRPrinter& document, PageTextOptions options = {});
+
+}  // namespace qrp::exporter

@@ -1,0 +1,23 @@
+// A printer object whose one printer writes a PDF file, for the command-line tool and for
+// users without a printer. It goes through the same job path as the real printers: the
+// document is drawn into a file beside the output, which replaces the output only when
+// the job ends; an aborted job leaves the output as it was.
+//
+// The PDF printer offers every paper size Qt knows and custom sizes, no duplex and no
+// copies (a file holds one copy), and has no unprintable margins.
+#pragma once
+
+#include <string>
+
+#include "qt_printer.h"
+
+namespace qrp::print {
+
+class PdfPrinter : public QtPrinter {
+  public:
+    static constexpr const char* kPrinterName = "PDF file";
+
+    explicit PdfPrinter(const std::string& outputFile);
+};
+
+}  // namespace qrp::print

@@ -1,0 +1,81 @@
+// qrptool export: the same files as the page text driver writes through the document,
+// the separator and character set options, and its usage errors.
+#include <gtest/gtest.h>
+
+#include "support/test_paths.h"
+#include "text_report.h"
+#include "tool_runner.h"
+
+namespace qrp {
+namespace {
+
+using test::RunQrptool;
+
+class ExportCommand : public ::testing::Test {
+  protected:
+    ExportCommand() { test::WriteReport(report, test::SalesReportPages()); }
+
+    // Runs the export and returns the file it wrote.
+    std::string Export(std::vector<std::string> options) {
+        std::vector<std::string> args = {"export", report.string(), "-o", out.string()};
+        args.insert(args.end(), options.begin(), options.end());
+        const auto result = RunQrptool(args);
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        const auto bytes = test::ReadFileBytes(out);
+        return {bytes.begin(), bytes.end()};
+    }
+
+    static std::filesystem::path Golden(const std::string& name) {
+        return test::DataDir() / "golden" / "export" / name;
+    }
+
+    test::ScratchDir dir;
+    std::filesystem::path report = dir / "sales.qrp";
+    std::filesystem::path out = dir / "out";
+};
+
+TEST_F(ExportCommand, WritesWhatTheViewerWrites) {
+    EXPECT_EQ(test::CompareGolden(Golden("sales_report.txt"), Export({"--format", "text"})), "");
+    EXPECT_EQ(test::CompareGolden(Golden("sales_report.csv"), Export({"--format", "csv"})), "");
+    EXPECT_EQ(test::CompareGolden(Golden("sales_report.htm"), Export({"--format=html", "--encoding", "UTF-8"})), "");
+}
+
+TEST_F(ExportCommand, SeparatorAndCharacterSet) {
+    const std::string csv = Export({"--format", "csv", "--separator", ";"});
+    EXPECT_NE(csv.find("\"Item\";\"\";\"Price\"\r\n"), std::string::npos) << csv;
+    EXPECT_NE(Export({"--format", "csv", "--separator", "\\t"}).find("\"Item\"\t\"\"\t\"Price\"\r\n"),
+              std::string::npos);
+    const std::string big5 = Export({"--format", "text", "--encoding", "CP950"});
+    EXPECT_NE(big5.find("\xA6\x58\xAD\x70\xAA\xF7\xC3\x42\r\n"), std::string::npos) << big5;  // 合計金額
+}
+
+TEST_F(ExportCommand, ErrorsAndUsage) {
+    const std::string base[] = {"export", report.string(), "-o", out.string()};
+    const auto run = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args(std::begin(base), std::end(base));
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunQrptool(args);
+    };
+    EXPECT_EQ(run({}).status, 2);  // no --format
+    EXPECT_EQ(run({"--format", "pdf"}).status, 2);
+    EXPECT_EQ(run({"--format", "csv", "--separator", ";;"}).status, 2);
+    EXPECT_EQ(run({"--format", "text", "--separator", ";"}).status, 2);
+    EXPECT_EQ(RunQrptool({"export", report.string(), "--format", "text"}).status, 2);  // no -o
+
+    const auto unknown = run({"--format", "text", "--encoding", "NO-SUCH-CHARSET"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.err, "qrptool: Unknown character set \"NO-SUCH-CHARSET\"\n");
+    EXPECT_FALSE(std::filesystem::exists(out));  // found before the file is made
+
+    const auto missing = RunQrptool({"export", "/nonexistent.qrp", "--format", "csv", "-o", out.string()});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "qrptool: Cannot open file \"/nonexistent.qrp\". No such file or directory\n");
+
+    const auto help = RunQrptool({"export", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.starts_with("usage: qrptool export FILE --format text|csv|html -o OUT")) << help.out;
+}
+
+}  // namespace
+}  // namespace qrp
