@@ -6,10 +6,11 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 build=build
-extra=()
+# Benchmarks are built (not run) so they cannot rot.
+extra=(-DQRP_BUILD_BENCH=ON)
 if [ "${1:-}" = "--sanitize" ]; then
   build=build-asan
-  extra=(-DQRP_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+  extra=(-DQRP_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo)
 fi
 
 bash scripts/setup-deps.sh

@@ -16,7 +16,6 @@
 namespace qrp::print {
 
 struct QtPrinter::Job {
-    QString printer;
     QString file;
     JobTicket ticket;
     // Destroyed in reverse: the canvas and painter go before the printer they paint on.
@@ -103,15 +102,23 @@ void QtPrinter::Follow(const QString& name) {
     m_current = name;
 }
 
+const QString& QtPrinter::Current() {
+    // A job stays with the printer and device it began on, even when the system's default
+    // changes under it; this also spares the spooler a query per page.
+    if (!m_job)
+        Follow(SelectedName());
+    return m_current;
+}
+
 DeviceMode& QtPrinter::Mode() {
-    Follow(SelectedName());
+    Current();
     return m_mode;
 }
 
 DeviceSettings QtPrinter::GetPrinter() {
-    const QString name = SelectedName();
+    const QString name = Current();
     const PrinterFacts facts = FactsOf(name);
-    return {name.toStdString(), facts.driver.toStdString(), facts.port.toStdString(), Mode()};
+    return {name.toStdString(), facts.driver.toStdString(), facts.port.toStdString(), m_mode};
 }
 
 void QtPrinter::SetPrinter(const DeviceSettings& settings) {
@@ -140,7 +147,6 @@ void QtPrinter::BeginDoc() {
     RequireIdle();
     const QPrinter& device = Device();
     auto job = std::make_unique<Job>();
-    job->printer = m_current;
     job->file = m_target->CreateJobFile();
     QPrinter& output = job->output;
     output.setOutputFormat(QPrinter::PdfFormat);
@@ -177,7 +183,7 @@ void QtPrinter::FinishJob(bool deliver) {
         try {
             if (!written)
                 throw FileError(messages::cannotCreateFile(job->file.toStdString(), "the PDF could not be written"));
-            m_lastJob = m_target->Deliver(job->file, job->ticket, job->printer);
+            m_lastJob = m_target->Deliver(job->file, job->ticket, m_current);
         } catch (...) {
             failure = std::current_exception();
         }

@@ -79,6 +79,8 @@ class QtPrinter : public PrinterObject {
     QString SelectedName();
     // Follows the selection: another printer gets its driver's defaults and a new device.
     void Follow(const QString& name);
+    // The printer the mode and device are for: the selected one, or the job's.
+    const QString& Current();
     DeviceMode& Mode();
     PrinterFacts FactsOf(const QString& name);
     DeviceMode DefaultMode(const QString& name);

@@ -101,6 +101,7 @@ void QPainterDevice::DrawImage(const emf::ImageDraw& draw) {
     // The source rectangle's corners onto the destination's: top-left, top-right, bottom-left.
     const QPointF p0 = ToQPoint(d[0]), ux = ToQPoint(d[1]) - p0, uy = ToQPoint(d[2]) - p0;
 
+    UseComposition(QPainter::CompositionMode_SourceOver);
     if (!draw.image) {
         // Operations without a source fill the destination.
         QPolygonF area;

@@ -155,6 +155,7 @@ void QPainterDevice::DrawText(const emf::TextRun& run) {
         baseline = -descent;
     }
 
+    UseComposition(QPainter::CompositionMode_SourceOver);
     m_painter.save();
     if (run.clip)
         m_painter.setClipPath(ToPainterPath(*run.clip), Qt::IntersectClip);

@@ -152,12 +152,17 @@ bool QPainterDevice::ApplyRop2(std::uint32_t rop2, QColor& overrideColor, bool& 
         default:
             break;
     }
-    if (mode != QPainter::CompositionMode_SourceOver) {
-        m_painter.setCompositionMode(mode);
-        // Raster operations on antialiased edges would combine partial coverage bit by bit.
-        m_painter.setRenderHint(QPainter::Antialiasing, mode < QPainter::RasterOp_SourceOrDestination);
-    }
+    UseComposition(mode);
     return true;
+}
+
+void QPainterDevice::UseComposition(QPainter::CompositionMode mode) {
+    // Switching modes costs more than a short line takes to draw: XOR pages switch once.
+    if (mode == m_painter.compositionMode())
+        return;
+    m_painter.setCompositionMode(mode);
+    // Raster operations on antialiased edges would combine partial coverage bit by bit.
+    m_painter.setRenderHint(QPainter::Antialiasing, mode < QPainter::RasterOp_SourceOrDestination);
 }
 
 void QPainterDevice::DrawPath(const emf::Path& path, const emf::Pen& pen, const emf::Brush& brush, std::uint32_t rop2) {
@@ -198,10 +203,6 @@ void QPainterDevice::DrawPath(const emf::Path& path, const emf::Pen& pen, const 
     m_painter.setPen(stroke);
     m_painter.setBrush(fill);
     m_painter.drawPath(qpath);
-    if (m_painter.compositionMode() != QPainter::CompositionMode_SourceOver) {
-        m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        m_painter.setRenderHint(QPainter::Antialiasing, true);
-    }
 }
 
 }  // namespace qrp::render

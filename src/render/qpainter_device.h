@@ -12,12 +12,11 @@
 #include <optional>
 
 #include <QColor>
+#include <QPainter>
 #include <QPainterPath>
 #include <QTransform>
 
 #include "emf/device.h"
-
-class QPainter;
 
 namespace qrp::render {
 
@@ -29,8 +28,8 @@ class QPainterDevice final : public emf::Device {
     // brush, composition mode) is saved here and restored by the destructor; the clip the
     // painter had is kept as an outer limit of every clip the picture sets.
     //
-    // Between calls the painter keeps the transform it came with, SourceOver composition
-    // and antialiasing; every call that changes them puts them back.
+    // Between calls the painter keeps the transform it came with; every call that changes
+    // it puts it back. Paths leave the composition mode of their ROP2 set for the next one.
     explicit QPainterDevice(QPainter& painter);
     ~QPainterDevice() override;
     QPainterDevice(const QPainterDevice&) = delete;
@@ -45,6 +44,8 @@ class QPainterDevice final : public emf::Device {
     // Sets a composition mode that does what `rop2` does to the pen and brush colours;
     // returns false when the mode draws nothing here.
     bool ApplyRop2(std::uint32_t rop2, QColor& overrideColor, bool& invertColors);
+    // Sets `mode`, with antialiasing unless it is a raster operation.
+    void UseComposition(QPainter::CompositionMode mode);
 
     QPainter& m_painter;
     QTransform m_base;          // output coordinates to the painter's device

@@ -114,6 +114,7 @@ TEST_F(CupsPrinting, ARangeInLandscapeWithCopiesIsOneJobOfThosePages) {
     EXPECT_EQ(test::JobAttribute(job, "media"), "A4");
     // cups-pdf names its file after the job.
     EXPECT_EQ(pdf->filename().string().rfind(document->Title, 0), 0u) << *pdf;
+    std::filesystem::remove(*pdf);
 }
 
 TEST_F(CupsPrinting, TheToolPrintsInPortraitByDefault) {
@@ -130,6 +131,7 @@ TEST_F(CupsPrinting, TheToolPrintsInPortraitByDefault) {
     EXPECT_NE(test::PdfText(*pdf).find("Page 1"), std::string::npos);
     EXPECT_EQ(test::VerticalWords(*pdf), 0);
     EXPECT_EQ(test::JobAttribute(job, "copies"), "1");
+    std::filesystem::remove(*pdf);
 }
 
 TEST_F(CupsPrinting, AnAbortedJobNeverReachesTheSpooler) {

@@ -148,6 +148,19 @@ TEST_F(QtPrinterStub, TheJobCarriesTitleCopiesAndLayoutAndItsFileIsRemoved) {
     EXPECT_EQ(pdf.pageSize, "792 x 612 pts (letter)");
 }
 
+TEST_F(QtPrinterStub, AJobStaysOnItsPrinterWhenTheDefaultChanges) {
+    QtPrinter& printer = Make({"a4", "letter"}, "a4");
+    printer.BeginDoc();
+    const int width = printer.PageWidth();
+    m_target->m_default = "letter";
+    EXPECT_EQ(printer.PageWidth(), width);
+    EXPECT_EQ(printer.GetPrinter().Device, "a4");
+    printer.EndDoc();
+    EXPECT_EQ(printer.LastJob().rfind("a4:", 0), 0u);
+    EXPECT_EQ(printer.GetPrinter().Device, "letter");  // the next job follows the default
+    EXPECT_EQ(printer.GetPrinter().Mode->dmPaperSize, 1);
+}
+
 TEST_F(QtPrinterStub, ARefusedJobIsClosedAndItsFileRemoved) {
     QtPrinter& printer = Make({"a4"}, "a4");
     m_target->refuse = true;

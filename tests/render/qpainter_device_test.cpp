@@ -220,6 +220,30 @@ TEST(QPainterDeviceRop2, XorPenTwiceRestoresTheImage) {
     EXPECT_TRUE(Near(twice, 12, 10, Qt::white, 0));
 }
 
+TEST(QPainterDeviceRop2, ModeStaysWithItsOwnCall) {
+    auto red = std::make_shared<emf::Image>(emf::Image{1, 1, {0xFFFF0000u}});
+    emf::ImageDraw blit;
+    blit.image = red;
+    blit.source = {0, 0, 1, 1};
+    blit.destination = {{{20, 0}, {30, 0}, {20, 10}}};
+    blit.rop = 0x00CC0020;  // SRCCOPY
+    emf::TextRun text;
+    text.text = u"I";
+    text.reference = {32, 0};
+    text.font.faceName = u"Arial";
+    text.font.height = 10;
+    const QImage image = DrawOnImage(40, 10, [&](Device& d) {
+        d.DrawPath(RectPath(0, 0, 10, 10), NullPen(), SolidBrush({255, 255, 0}), 7);  // XOR
+        d.DrawPath(RectPath(10, 0, 20, 10), NullPen(), SolidBrush(kRed), kCopyPen);
+        d.DrawImage(blit);
+        d.DrawText(text);
+    });
+    EXPECT_TRUE(Near(image, 5, 5, Qt::blue, 0));
+    EXPECT_TRUE(Near(image, 15, 5, Qt::red, 0));
+    EXPECT_TRUE(Near(image, 25, 5, Qt::red, 0));
+    EXPECT_GT(InkCount(image, QRect(30, 0, 10, 10)), 3);  // black text, not XORed away
+}
+
 TEST(QPainterDeviceRop2, NotInvertsAndBlackWhiteIgnoreTheColour) {
     const QImage image = DrawOnImage(30, 10, [](Device& d) {
         d.DrawPath(RectPath(0, 0, 10, 10), NullPen(), SolidBrush(kRed), 6);   // R2_NOT on white
