@@ -278,8 +278,10 @@ void Recorder::ExtTextOut(std::int32_t x, std::int32_t y, const std::u16string& 
     Begin(kEmrExtTextOutW, size);
     // The bounds are an estimate: the advances placed by the horizontal alignment, one line high.
     std::int64_t left = x;
-    if ((m_textAlign & kTaHorizontalMask) == kTaRight) left = x - advance;
-    if ((m_textAlign & kTaHorizontalMask) == kTaCenter) left = x - advance / 2;
+    if ((m_textAlign & kTaHorizontalMask) == kTaRight)
+        left = x - advance;
+    if ((m_textAlign & kTaHorizontalMask) == kTaCenter)
+        left = x - advance / 2;
     const RectL bounds{static_cast<std::int32_t>(left), y, static_cast<std::int32_t>(left + advance), y};
     PutRect(bounds);
     Put32(kGmCompatible);

@@ -20,8 +20,7 @@ const ReferenceDevice kScreen = ReferenceDevice::Screen(1920, 1080, 96);
 // rows of right-aligned numbers with advances, a total box, a small logo.
 std::vector<std::uint8_t> RecordReportPage() {
     Recorder page(794, 1123, kScreen);
-    const std::uint32_t title =
-        page.CreateFont({.height = -21, .weight = 700, .faceName = u"Arial"});
+    const std::uint32_t title = page.CreateFont({.height = -21, .weight = 700, .faceName = u"Arial"});
     const std::uint32_t body = page.CreateFont({.height = -13, .charset = 136, .faceName = u"細明體"});
     const std::uint32_t rule = page.CreatePen(kPsSolid, 1, {0, 0, 0});
     const std::uint32_t shade = page.CreateBrush(kBsSolid, {230, 230, 230});
@@ -87,9 +86,9 @@ TEST(Recorder, PlaysBackThroughThePlayer) {
     EXPECT_EQ(stats.records, LoadU32(&emf[kHeaderRecords]));
     EXPECT_EQ(device.Texts(), 9u);
     EXPECT_EQ(device.Images(), 1u);
-    EXPECT_EQ(test::CompareGolden(test::DataDir() / "golden" / "emf" / "recorded_report_page.records.txt",
-                                  device.Text()),
-              "");
+    EXPECT_EQ(
+        test::CompareGolden(test::DataDir() / "golden" / "emf" / "recorded_report_page.records.txt", device.Text()),
+        "");
 }
 
 TEST(Recorder, LargeCoordinatesUseThirtyTwoBitPoints) {
@@ -119,7 +118,8 @@ TEST(Recorder, DeletedSlotsAreReused) {
 
 // Another EMF reader takes what we write: Debian's emf2svg converts it without complaint.
 TEST(Recorder, OtherReadersAcceptThePage) {
-    if (std::system("command -v emf2svg-conv >/dev/null 2>&1") != 0) GTEST_SKIP() << "emf2svg-conv not installed";
+    if (std::system("command -v emf2svg-conv >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "emf2svg-conv not installed";
     test::ScratchDir dir;
     test::WriteFileBytes(dir / "page.emf", RecordReportPage());
     const std::string command = "emf2svg-conv -i '" + (dir / "page.emf").string() + "' -o '" +

@@ -7,6 +7,7 @@
 
 #include "export/export_filter.h"
 #include "report/memory_stream.h"
+#include "support/short_stream.h"
 #include "support/test_paths.h"
 
 namespace qrp::exporter::test {
@@ -60,20 +61,6 @@ inline std::filesystem::path Golden(const std::string& name) {
     return qrp::test::DataDir() / "golden" / "export" / name;
 }
 
-// A stream that takes only the first Capacity bytes it is given.
-class ShortStream : public qrp::Stream {
-  public:
-    explicit ShortStream(std::size_t capacity) : m_capacity(capacity) {}
-    std::size_t Read(void*, std::size_t) override { return 0; }
-    std::size_t Write(const void*, std::size_t count) override {
-        const std::size_t taken = std::min(count, m_capacity);
-        m_capacity -= taken;
-        return taken;
-    }
-    std::int64_t Seek(std::int64_t, SeekOrigin) override { return 0; }
-
-  private:
-    std::size_t m_capacity;
-};
+using qrp::test::ShortStream;
 
 }  // namespace qrp::exporter::test

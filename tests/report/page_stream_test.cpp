@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "report/errors.h"
+#include "support/short_stream.h"
 #include "support/test_paths.h"
 
 namespace qrp {
@@ -47,22 +48,6 @@ Bytes ReadAll(Stream& stream) {
     stream.ReadBuffer(bytes.data(), bytes.size());
     return bytes;
 }
-
-// Takes what it is offered up to a budget, as a full disk does.
-class ShortSink : public Stream {
-  public:
-    explicit ShortSink(std::size_t budget) : m_budget(budget) {}
-    std::size_t Read(void*, std::size_t) override { return 0; }
-    std::size_t Write(const void*, std::size_t count) override {
-        const std::size_t n = std::min(count, m_budget);
-        m_budget -= n;
-        return n;
-    }
-    std::int64_t Seek(std::int64_t, SeekOrigin) override { return 0; }
-
-  private:
-    std::size_t m_budget;
-};
 
 TEST(PageStream, StaysInMemoryUpToTheLimitAndMovesPastIt) {
     test::ScratchDir tmp;
@@ -189,7 +174,7 @@ TEST(PageStream, CopyToAFullDestinationIsAWriteError) {
     TQRStream stream(100000);
     const Bytes data = Sequence(25000);
     stream.WriteBuffer(data.data(), data.size());
-    ShortSink sink(15000);
+    test::ShortStream sink(15000);
     try {
         stream.CopyToStream(sink);
         FAIL() << "a truncated copy must not pass";

@@ -179,9 +179,9 @@ TEST_F(PrintJob, CancelAbortsAfterThePageBeingPrinted) {
     fake->Log.clear();
     pagesStarted = 100;
     doc->Print();
-    EXPECT_EQ(Device(), (Lines{"StartDoc Report", "StartPage", "StretchDraw page 1", "EndPage", "StartPage",
-                               "StretchDraw page 2", "EndPage", "StartPage", "StretchDraw page 3", "EndPage",
-                               "EndDoc"}));
+    EXPECT_EQ(Device(),
+              (Lines{"StartDoc Report", "StartPage", "StretchDraw page 1", "EndPage", "StartPage", "StretchDraw page 2",
+                     "EndPage", "StartPage", "StretchDraw page 3", "EndPage", "EndDoc"}));
 }
 
 TEST_F(PrintJob, DrawingErrorReachesTheCallerAfterTheJobIsClosed) {

@@ -1,5 +1,4 @@
 // qrptool render: one page drawn to a PNG, SVG or PDF file, without a display.
-#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -8,8 +7,8 @@
 #include <QString>
 
 #include "command.h"
+#include "gui_app.h"
 #include "options.h"
-#include "render/font_setup.h"
 #include "render/page_renderer.h"
 #include "report/errors.h"
 #include "report/file_stream.h"
@@ -60,20 +59,6 @@ std::vector<std::uint8_t> LoadPage(const std::string& path, std::int32_t n, bool
     if (!picture)
         throw EQRError(messages::pageOutOfRange(n));
     return picture->Bytes();
-}
-
-// Qt's GUI classes need an application object; without a display, the offscreen platform.
-std::unique_ptr<QGuiApplication> StartGui() {
-    render::UseProjectFontConfig();
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    const char* display = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if ((!platform || !*platform) && (!display || !*display) && (!wayland || !*wayland))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "qrptool";
-    static char* argv[] = {name, nullptr};
-    return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The render tests draw text and images, which needs a QGuiApplication. A global test
-// environment makes it before the first test, headless unless a platform was chosen, and
+// Tests that draw or print through Qt need a QGuiApplication. Linking this global test
+// environment makes one before the first test, headless unless a platform was chosen, and
 // after the project's font configuration is in place (as the programs do).
 #include <cstdlib>
 #include <memory>
@@ -19,7 +19,7 @@ class QtEnvironment : public ::testing::Environment {
         if (const char* platform = std::getenv("QT_QPA_PLATFORM"); !platform || !*platform)
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
         static int argc = 1;
-        static char name[] = "qrp_render_tests";
+        static char name[] = "qrp_tests";
         static char* argv[] = {name, nullptr};
         m_app = std::make_unique<QGuiApplication>(argc, argv);
     }
