@@ -65,6 +65,15 @@ TEST_F(CupsPrinting, ThePdfQueueIsListedAndIsTheDefault) {
     EXPECT_EQ(printer.PrinterIndex(), index);
 }
 
+TEST_F(CupsPrinting, ThePrintersCommandMarksTheDefaultAndListsItsPapers) {
+    const auto result = test::Qrptool({"printers"});
+    ASSERT_EQ(result.status, 0) << result.out;
+    EXPECT_NE(result.out.find("* PDF\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("duplex:     no"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("A4"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find(" dpi"), std::string::npos) << result.out;
+}
+
 TEST_F(CupsPrinting, CapabilitiesComeFromTheQueue) {
     QtPrinter printer;
     TPrinterSettings settings;

@@ -213,5 +213,14 @@ TEST_F(PdfPrinting, ToolWritesTheRangeAndRejectsBadArguments) {
     EXPECT_EQ(test::Qrptool({"print", m_report.string(), "--printer", "no such printer"}).status, 1);
 }
 
+TEST_F(PdfPrinting, PdfCommandTakesTheSamePath) {
+    const auto result = test::Qrptool({"pdf", m_report.string(), "-o", m_out.string(), "--to", "2", "--portrait"});
+    ASSERT_EQ(result.status, 0) << result.out;
+    EXPECT_EQ(ReadPdf(m_out).pages, 2);
+    EXPECT_EQ(ReadPdf(m_out).pageSize, "595 x 842 pts (A4)");
+    EXPECT_EQ(test::Qrptool({"pdf", m_report.string()}).status, 2) << "no output named";
+    EXPECT_EQ(test::Qrptool({"pdf", m_report.string(), "-o", m_out.string(), "--copies", "2"}).status, 2);
+}
+
 }  // namespace
 }  // namespace qrp::print

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <optional>
+#include <unistd.h>
 
 #include "command.h"
 #include "gui_app.h"
@@ -12,6 +14,7 @@
 #include "print/qt_printer.h"
 #include "report/document.h"
 #include "report/errors.h"
+#include "report/host_hooks.h"
 #include "report/messages.h"
 
 namespace qrp::tool {
@@ -34,6 +37,74 @@ int IndexOf(print::QtPrinter& printer, const std::string& name) {
     throw PrinterError(messages::printerNotValid() + ": " + name);
 }
 
+// What one print or pdf command asks for.
+struct PrintRequest {
+    std::string file;
+    std::string printerName;
+    std::string pdf;
+    std::int32_t copies = 0;
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+    std::optional<TPrinterOrientation> orientation;
+};
+
+std::optional<TPrinterOrientation> OrientationOption(const ParsedArgs& parsed) {
+    if (parsed.Has("--landscape") && parsed.Has("--portrait"))
+        throw UsageError{"give --landscape or --portrait, not both"};
+    if (parsed.Has("--landscape"))
+        return poLandscape;
+    if (parsed.Has("--portrait"))
+        return poPortrait;
+    return std::nullopt;
+}
+
+// One line on stderr per page, overwritten in place, when a person is watching.
+void ShowProgress(const TQRPrinter& document) {
+    SetProcessMessagesHook([&document] {
+        std::fprintf(stderr, "\rprinting page %d of %d", document.PageNumber(), document.PageTotal());
+        std::fflush(stderr);
+    });
+}
+
+// The document path of the viewer's Print: printer, then copies, orientation and range.
+int PrintReport(const PrintRequest& request) {
+    const auto gui = StartGui();
+    std::unique_ptr<print::QtPrinter> printer =
+        request.pdf.empty() ? std::make_unique<print::QtPrinter>() : std::make_unique<print::PdfPrinter>(request.pdf);
+    print::QtPrinter& device = *printer;
+    // Chosen before the document reads the printer's settings, so that a named printer
+    // works on a system without a default one.
+    if (!request.printerName.empty())
+        device.SetPrinterIndex(IndexOf(device, request.printerName));
+    TQRPrinter document(std::move(printer));
+    if (!document.HasPrinter())
+        throw PrinterError(messages::noDefaultPrinter());
+
+    document.Load(request.file);
+    document.Title = std::filesystem::path(request.file).filename().string();
+    if (request.orientation)
+        document.SetOrientation(*request.orientation);
+    if (request.copies > 0)
+        document.SetCopies(request.copies);
+    document.FirstPage = request.first;
+    document.LastPage = request.last;
+    const bool progress = ::isatty(STDERR_FILENO) && document.PageTotal() > 1;
+    if (progress)
+        ShowProgress(document);
+    try {
+        document.Print();
+    } catch (...) {
+        SetProcessMessagesHook({});
+        throw;
+    }
+    if (progress) {
+        SetProcessMessagesHook({});
+        std::fputc('\n', stderr);
+    }
+    std::printf("%s\n", device.LastJob().c_str());
+    return 0;
+}
+
 }  // namespace
 
 int RunPrint(const Args& args) {
@@ -41,46 +112,35 @@ int RunPrint(const Args& args) {
         ParseArgs(args, {"--printer", "--pdf", "--copies", "--from", "--to"}, {"--landscape", "--portrait"});
     if (parsed.positional.size() != 1)
         throw UsageError{"expected one report file"};
-    const std::string printerName = parsed.Value("--printer");
-    const std::string pdf = parsed.Value("--pdf");
+    PrintRequest request;
+    request.file = parsed.positional[0];
+    request.printerName = parsed.Value("--printer");
+    request.pdf = parsed.Value("--pdf");
     const std::string copies = parsed.Value("--copies");
-    if (!printerName.empty() && !pdf.empty())
+    if (!request.printerName.empty() && !request.pdf.empty())
         throw UsageError{"give --printer or --pdf, not both"};
-    if (!copies.empty() && !pdf.empty())
+    if (!copies.empty() && !request.pdf.empty())
         throw UsageError{"a PDF holds one copy; --copies needs a printer"};
-    if (parsed.Has("--landscape") && parsed.Has("--portrait"))
-        throw UsageError{"give --landscape or --portrait, not both"};
-    const auto copyCount =
-        copies.empty() ? 0 : static_cast<std::int32_t>(ParseNumber(copies, "the copy count", 1, 9999));
-    const std::int32_t first = PageOption(parsed, "--from", "the first page");
-    const std::int32_t last = PageOption(parsed, "--to", "the last page");
+    request.orientation = OrientationOption(parsed);
+    request.copies = copies.empty() ? 0 : static_cast<std::int32_t>(ParseNumber(copies, "the copy count", 1, 9999));
+    request.first = PageOption(parsed, "--from", "the first page");
+    request.last = PageOption(parsed, "--to", "the last page");
+    return PrintReport(request);
+}
 
-    const auto gui = StartGui();
-    std::unique_ptr<print::QtPrinter> printer =
-        pdf.empty() ? std::make_unique<print::QtPrinter>() : std::make_unique<print::PdfPrinter>(pdf);
-    print::QtPrinter& device = *printer;
-    // Chosen before the document reads the printer's settings, so that a named printer
-    // works on a system without a default one.
-    if (!printerName.empty())
-        device.SetPrinterIndex(IndexOf(device, printerName));
-    TQRPrinter document(std::move(printer));
-    if (!document.HasPrinter())
-        throw PrinterError(messages::noDefaultPrinter());
-
-    const std::string& file = parsed.positional[0];
-    document.Load(file);
-    document.Title = std::filesystem::path(file).filename().string();
-    if (parsed.Has("--landscape"))
-        document.SetOrientation(poLandscape);
-    if (parsed.Has("--portrait"))
-        document.SetOrientation(poPortrait);
-    if (copyCount > 0)
-        document.SetCopies(copyCount);
-    document.FirstPage = first;
-    document.LastPage = last;
-    document.Print();
-    std::printf("%s\n", device.LastJob().c_str());
-    return 0;
+int RunPdf(const Args& args) {
+    const ParsedArgs parsed = ParseArgs(args, {"-o", "--output", "--from", "--to"}, {"--landscape", "--portrait"});
+    if (parsed.positional.size() != 1)
+        throw UsageError{"expected one report file"};
+    PrintRequest request;
+    request.file = parsed.positional[0];
+    request.pdf = parsed.Value("-o").empty() ? parsed.Value("--output") : parsed.Value("-o");
+    if (request.pdf.empty())
+        throw UsageError{"missing -o OUT.pdf"};
+    request.orientation = OrientationOption(parsed);
+    request.first = PageOption(parsed, "--from", "the first page");
+    request.last = PageOption(parsed, "--to", "the last page");
+    return PrintReport(request);
 }
 
 }  // namespace qrp::tool

@@ -31,5 +31,7 @@ int RunExport(const Args& args);
 int RunRender(const Args& args);
 // Only in builds with the Qt parts (QRP_WITH_PRINT).
 int RunPrint(const Args& args);
+int RunPdf(const Args& args);
+int RunPrinters(const Args& args);
 
 }  // namespace qrp::tool

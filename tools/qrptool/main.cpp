@@ -51,6 +51,15 @@ const Command kCommands[] = {
      "unless --landscape or --portrait is given; a PDF holds one copy. Prints the job id\n"
      "or the PDF's path.\n",
      qrp::tool::RunPrint},
+    {"pdf", "write a report's pages into a PDF file",
+     "usage: qrptool pdf FILE -o OUT.pdf [--from A] [--to B] [--landscape | --portrait]\n"
+     "Prints pages A to B (default: all) into OUT.pdf through the same path as print.\n",
+     qrp::tool::RunPdf},
+    {"printers", "list the installed printers",
+     "usage: qrptool printers\n"
+     "Lists the printers (* marks the default) with driver, resolution, duplex and the\n"
+     "paper sizes each offers.\n",
+     qrp::tool::RunPrinters},
 #endif
 };
 
