@@ -202,40 +202,34 @@ void Playback::StretchDiBits(const Record& r) {
         PatternBlt(destRect, rop);
         return;
     }
-    auto image = ReadDib(r, kStretchDiBmi, r.U32(kStretchDiUsage), false);
-    if (!image) {
-        ++m_stats.unsupported;
-        return;
-    }
-    // For a bottom-up DIB the source rectangle counts from the lower-left corner.
-    const auto info = ReadDibInfo(r.Array(r.U32(kStretchDiBmi), r.U32(kStretchDiBmi + 4), 1));
-    const double top = info && info->height > 0 ? image->height - (src.y + srcExtent.y) : src.y;
-    ImageDraw draw;
-    draw.rop = rop;
-    draw.source = FitSource({src.x, top, src.x + srcExtent.x, top + srcExtent.y}, *image);
-    draw.image = std::move(image);
-    const Matrix& m = LogicalToOutput();
-    draw.destination = {m.Map({destRect.left, destRect.top}), m.Map({destRect.right, destRect.top}),
-                        m.Map({destRect.left, destRect.bottom})};
-    EmitImage(std::move(draw));
+    BlitDib(r, kStretchDiBmi, r.U32(kStretchDiUsage), src, srcExtent, rop,
+            {PointF{destRect.left, destRect.top}, PointF{destRect.right, destRect.top},
+             PointF{destRect.left, destRect.bottom}});
 }
 
 void Playback::SetDiBitsToDevice(const Record& r) {
     const PointF dest = ToPointF(r.Point32(kSetDiDest));
     const PointF src = ToPointF(r.Point32(kSetDiSrc)), extent = ToPointF(r.Point32(kSetDiSrc + 8));
-    auto image = ReadDib(r, kSetDiBmi, r.U32(kSetDiUsage), false);
+    BlitDib(r, kSetDiBmi, r.U32(kSetDiUsage), src, extent, kSrcCopy,
+            {dest, PointF{dest.x + extent.x, dest.y}, PointF{dest.x, dest.y + extent.y}});
+}
+
+void Playback::BlitDib(const Record& r, std::size_t bmiField, std::uint32_t usage, PointF src, PointF extent,
+                       std::uint32_t rop, const std::array<PointF, 3>& corners) {
+    auto image = ReadDib(r, bmiField, usage, false);
     if (!image) {
         ++m_stats.unsupported;
         return;
     }
-    const auto info = ReadDibInfo(r.Array(r.U32(kSetDiBmi), r.U32(kSetDiBmi + 4), 1));
+    // For a bottom-up DIB the source rectangle counts from the lower-left corner.
+    const auto info = ReadDibInfo(r.Array(r.U32(bmiField), r.U32(bmiField + 4), 1));
     const double top = info && info->height > 0 ? image->height - (src.y + extent.y) : src.y;
     ImageDraw draw;
-    draw.rop = kSrcCopy;
+    draw.rop = rop;
     draw.source = FitSource({src.x, top, src.x + extent.x, top + extent.y}, *image);
     draw.image = std::move(image);
     const Matrix& m = LogicalToOutput();
-    draw.destination = {m.Map(dest), m.Map({dest.x + extent.x, dest.y}), m.Map({dest.x, dest.y + extent.y})};
+    draw.destination = {m.Map(corners[0]), m.Map(corners[1]), m.Map(corners[2])};
     EmitImage(std::move(draw));
 }
 

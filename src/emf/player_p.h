@@ -99,6 +99,11 @@ class Playback {
     void Blt(const Record& r);
     void StretchDiBits(const Record& r);
     void SetDiBitsToDevice(const Record& r);
+    // Reads the DIB whose BITMAPINFO offset and size stand at bmiField, and draws its
+    // source rectangle onto the output images of three logical corners (top-left,
+    // top-right, bottom-left).
+    void BlitDib(const Record& r, std::size_t bmiField, std::uint32_t usage, PointF src, PointF extent,
+                 std::uint32_t rop, const std::array<PointF, 3>& corners);
     void PlgBlt(const Record& r);
     void PatternBlt(const RectF& logical, std::uint32_t rop);
     std::shared_ptr<Image> ReadDib(const Record& r, std::size_t at, std::uint32_t usage, bool keepAlpha,

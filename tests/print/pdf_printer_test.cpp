@@ -16,17 +16,10 @@
 namespace qrp::print {
 namespace {
 
+using test::ExpectPrinterError;
+
 using test::ReadPdf;
 using test::ScratchDir;
-
-void ExpectPrinterError(const std::function<void()>& call, const std::string& message) {
-    try {
-        call();
-        ADD_FAILURE() << "no PrinterError \"" << message << "\"";
-    } catch (const PrinterError& error) {
-        EXPECT_EQ(error.what(), message);
-    }
-}
 
 bool HasLeftovers(const std::filesystem::path& dir) {
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {

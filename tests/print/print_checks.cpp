@@ -9,7 +9,10 @@
 #include <thread>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include "report/document.h"
+#include "report/errors.h"
 #include "report/host_hooks.h"
 #include "report/page_list.h"
 #include "report/page_picture.h"
@@ -154,6 +157,15 @@ std::optional<std::string> JobAttribute(const std::string& job, const std::strin
     if (!std::regex_search(attributes.out, match, line))
         return std::nullopt;
     return match[1].str();
+}
+
+void ExpectPrinterError(const std::function<void()>& call, const std::string& message) {
+    try {
+        call();
+        ADD_FAILURE() << "no PrinterError \"" << message << "\"";
+    } catch (const PrinterError& error) {
+        EXPECT_EQ(error.what(), message);
+    }
 }
 
 }  // namespace qrp::test

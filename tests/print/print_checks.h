@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,5 +58,8 @@ std::optional<std::filesystem::path> WaitForCupsPdf(const std::string& job);
 std::optional<std::string> JobAttribute(const std::string& job, const std::string& name);
 // Folder where cups-pdf puts this user's jobs.
 std::filesystem::path CupsPdfFolder();
+
+// Runs call and expects a PrinterError with exactly this message.
+void ExpectPrinterError(const std::function<void()>& call, const std::string& message);
 
 }  // namespace qrp::test

@@ -17,6 +17,8 @@
 namespace qrp::print {
 namespace {
 
+using test::ExpectPrinterError;
+
 // Printers that print into PDF files; Deliver keeps the file under the job's title.
 class StubTarget : public PrintTarget {
   public:
@@ -78,15 +80,6 @@ class QtPrinterStub : public ::testing::Test {
     StubTarget* m_target = nullptr;
     std::unique_ptr<QtPrinter> m_printer;
 };
-
-void ExpectPrinterError(const std::function<void()>& call, const std::string& message) {
-    try {
-        call();
-        ADD_FAILURE() << "no PrinterError \"" << message << "\"";
-    } catch (const PrinterError& error) {
-        EXPECT_EQ(error.what(), message);
-    }
-}
 
 TEST_F(QtPrinterStub, WithoutADefaultOnlyAChosenPrinterWorks) {
     QtPrinter& printer = Make({"a4", "letter"}, "");
