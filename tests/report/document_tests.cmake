@@ -1,4 +1,4 @@
 qrp_add_test(qrp_document_tests
   SOURCES document_test.cpp printer_settings_test.cpp print_test.cpp document_fixtures.cpp
-  LIBS qrp_report qrp_fake_printer
+  LIBS qrp_document qrp_fake_printer
   LABELS document)
