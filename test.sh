@@ -21,4 +21,5 @@ cmake -S . -B "$build" -G Ninja -DQRP_BUILD_TESTS=ON "${extra[@]}" >/dev/null
 cmake --build "$build" -j "$(nproc)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 600

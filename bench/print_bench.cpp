@@ -16,7 +16,7 @@
 #include "emf/emf_format.h"
 #include "emf/recorder.h"
 #include "print/pdf_printer.h"
-#include "render/font_setup.h"
+#include "qt_start.h"
 #include "report/document.h"
 #include "report/host_hooks.h"
 #include "report/page_list.h"
@@ -57,9 +57,7 @@ long ResidentKiB() {
 
 int main(int argc, char** argv) {
     const int pages = argc > 1 ? std::atoi(argv[1]) : 200;
-    qrp::render::UseProjectFontConfig();
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication app(argc, argv);
+    const auto app = qrp::bench::StartQt<QGuiApplication>(argv[0]);
 
     const fs::path dir = fs::temp_directory_path() / ("qrp-print-bench-" + std::to_string(getpid()));
     fs::create_directories(dir);

@@ -13,7 +13,7 @@
 
 #include <QGuiApplication>
 
-#include "render/font_setup.h"
+#include "qt_start.h"
 #include "render/page_renderer.h"
 #include "report/errors.h"
 
@@ -37,10 +37,7 @@ double Percentile(const std::vector<Timing>& sorted, double p) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qrp::render::UseProjectFontConfig();
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    int qtArgc = 1;
-    QGuiApplication app(qtArgc, argv);
+    const auto app = qrp::bench::StartQt<QGuiApplication>(argv[0]);
     const std::filesystem::path dir = argc > 1 ? argv[1] : QRP_CORPUS_DIR "/emf";
     const int width = argc > 2 ? std::atoi(argv[2]) : 1000;
     if (!std::filesystem::is_directory(dir)) {

@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the viewer need.
 # Skips apt entirely when everything is already present.
+#   --fidelity  also the reference renderers scripts/fidelity.sh compares with (LibreOffice
+#               Draw and Inkscape: large, and not needed to build or test)
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
   qt6-base-dev qt6-svg-dev libgl1-mesa-dev libxkbcommon-dev
+  libqt6svg6 qt6-qpa-plugins
   xvfb xauth imagemagick poppler-utils
   cups cups-client cups-bsd printer-driver-cups-pdf
   fontconfig fonts-dejavu-core fonts-arphic-uming fonts-arphic-ukai fonts-liberation2
   librsvg2-bin emf2svg
 )
+[ "${1:-}" = "--fidelity" ] && packages+=(libreoffice-draw-nogui inkscape)
 
 missing=()
 for p in "${packages[@]}"; do

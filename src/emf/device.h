@@ -35,13 +35,22 @@ struct Color {
     friend bool operator==(const Color&, const Color&) = default;
 };
 
+enum class ImageEncoding : std::uint8_t { None, Jpeg, Png };
+
 // A decoded bitmap: width x height pixels, rows top-down, each pixel 0xAARRGGBB with the
 // colour premultiplied by alpha (so a QImage of Format_ARGB32_Premultiplied can wrap it).
 // Opaque bitmaps have alpha 255 everywhere; only ALPHABLEND sources with per-pixel alpha
 // and bitmaps given a mask carry other alpha values.
+//
+// Or a JPEG or PNG file the record carried (BI_JPEG, BI_PNG): `encoded` holds its bytes,
+// `pixels` is empty, and width and height are what the bitmap header declared. Decoding is
+// the device's job; one that cannot decode skips the image. A device must not trust the
+// bytes: it decodes nothing larger than the declared size.
 struct Image {
     std::int32_t width = 0, height = 0;
     std::vector<std::uint32_t> pixels;
+    ImageEncoding encoding = ImageEncoding::None;
+    std::vector<std::uint8_t> encoded;
 };
 
 enum class PathOp : std::uint8_t { MoveTo, LineTo, CubicTo, Close };
@@ -100,10 +109,11 @@ struct Brush {
 
 struct Font {
     std::u16string faceName;
-    // |lfHeight| mapped to output units (vertical scale of the mapping at the time of drawing).
+    // |lfHeight| mapped to output units (vertical scale of the mapping at the time of drawing);
+    // for lfHeight 0, GDI's default size (12 points on the reference device) in output units.
     double height = 0;
     // The recorded lfHeight: negative asks for the character (em) height, positive for the
-    // cell height (ascent + descent), 0 for the default size.
+    // cell height (ascent + descent), 0 for the default size (an em height too).
     std::int32_t logicalHeight = 0;
     double width = 0;  // average character width in output units; 0 = the font's own
     std::int32_t weight = 400;
@@ -151,7 +161,21 @@ struct ImageDraw {
     std::uint32_t rop = 0;                  // ternary raster operation, e.g. SRCCOPY, SRCAND, SRCPAINT
     std::optional<BlendFunction> blend;     // ALPHABLEND
     std::optional<Color> transparentColor;  // TRANSPARENTBLT: source pixels of this colour are skipped
+    // The selected brush, when `rop` combines it with the source (MERGECOPY, PSDPxax, ...).
+    std::optional<Brush> pattern;
 };
+
+// A ternary raster operation applied bitwise to pattern, source and destination values:
+// each result bit is the bit (p << 2 | s << 1 | d) of the operation's code byte.
+constexpr std::uint32_t ApplyRop3(std::uint32_t rop, std::uint32_t p, std::uint32_t s, std::uint32_t d) {
+    const std::uint32_t code = (rop >> 16) & 0xFF;
+    std::uint32_t result = 0;
+    for (std::uint32_t i = 0; i < 8; ++i) {
+        if ((code >> i) & 1)
+            result |= ((i & 4) ? p : ~p) & ((i & 2) ? s : ~s) & ((i & 1) ? d : ~d);
+    }
+    return result;
+}
 
 enum class ClipMode : std::uint8_t { Intersect, Unite, Xor, Difference, Replace };
 

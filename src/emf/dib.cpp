@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
 #include <vector>
 
 #include "emf_format.h"
@@ -244,6 +245,30 @@ std::shared_ptr<Image> DecodeDib(const DibSource& source) {
     } else {
         DecodeUncompressed(*layout, source, table, *image, canvas);
     }
+    return image;
+}
+
+std::shared_ptr<Image> EncodedDib(const DibSource& source) {
+    const auto layout = ReadLayout(source.info);
+    if (!layout || layout->core)
+        return nullptr;
+    const DibInfo& info = layout->info;
+    const ImageEncoding encoding = info.compression == kBiJpeg  ? ImageEncoding::Jpeg
+                                   : info.compression == kBiPng ? ImageEncoding::Png
+                                                                : ImageEncoding::None;
+    if (encoding == ImageEncoding::None || source.bits.empty() || source.bits.size() > kMaxEncodedBytes)
+        return nullptr;
+    // The header says which way up the bitmap counts; the file itself is always top-down.
+    // (Compressed bitmaps should not be top-down, yet writers record negative heights.)
+    const std::int64_t height = std::abs(static_cast<std::int64_t>(info.height));
+    if (info.width <= 0 || height == 0 ||
+        static_cast<std::uint64_t>(info.width) * static_cast<std::uint64_t>(height) > kMaxImagePixels)
+        return nullptr;
+    auto image = std::make_shared<Image>();
+    image->width = info.width;
+    image->height = static_cast<std::int32_t>(height);
+    image->encoding = encoding;
+    image->encoded.assign(source.bits.begin(), source.bits.end());
     return image;
 }
 

@@ -15,6 +15,8 @@ namespace qrp::emf {
 
 // Bitmaps above this many pixels are not decoded (a damaged header could ask for gigabytes).
 inline constexpr std::uint64_t kMaxImagePixels = 64ull << 20;
+// And JPEG or PNG files above this many bytes are not kept.
+inline constexpr std::size_t kMaxEncodedBytes = 64u << 20;
 
 struct DibSource {
     std::span<const std::uint8_t> info;  // BITMAPINFOHEADER (or BITMAPCOREHEADER) + colour table
@@ -41,5 +43,10 @@ std::optional<DibInfo> ReadDibInfo(std::span<const std::uint8_t> info);
 // the bitmap too large. Bits missing at the end of the data leave those pixels transparent:
 // some writers cut the last scan line short.
 std::shared_ptr<Image> DecodeDib(const DibSource& source);
+
+// A JPEG or PNG bitmap (BI_JPEG, BI_PNG) as an undecoded Image: the bits are the file.
+// Nothing for other compressions, an empty or oversized file, or an empty or too large
+// size.
+std::shared_ptr<Image> EncodedDib(const DibSource& source);
 
 }  // namespace qrp::emf

@@ -444,4 +444,10 @@ constexpr bool RopUsesSource(std::uint32_t rop) {
     return ((code >> 2) & 0x33) != (code & 0x33);
 }
 
+// And the pattern (the selected brush) when it differs between pattern 0 and 1.
+constexpr bool RopUsesPattern(std::uint32_t rop) {
+    const std::uint32_t code = (rop >> 16) & 0xFF;
+    return (code >> 4) != (code & 0x0F);
+}
+
 }  // namespace qrp::emf

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "dib.h"
 #include "emf_format.h"
 #include "path_builder.h"
 #include "player_p.h"
@@ -36,36 +35,54 @@ RectF FitSource(RectF source, const Image& image) {
 
 }  // namespace
 
-std::shared_ptr<Image> Playback::ReadDib(const Record& r, std::size_t at, std::uint32_t usage, bool keepAlpha,
-                                         bool monochrome) {
+std::optional<DibSource> Playback::DibAt(const Record& r, std::size_t at, std::uint32_t usage) {
     const std::uint32_t infoAt = r.U32(at), infoSize = r.U32(at + 4);
     const std::uint32_t bitsAt = r.U32(at + 8), bitsSize = r.U32(at + 12);
     if (infoSize == 0)
-        return nullptr;
+        return std::nullopt;
     DibSource source;
     source.info = r.Array(infoAt, infoSize, 1);
     source.bits = r.Array(bitsAt, bitsSize, 1);
     // A few bytes of header can ask for a huge bitmap; each picture gets a pixel budget.
     const auto info = ReadDibInfo(source.info);
     if (!info)
-        return nullptr;
+        return std::nullopt;
     const std::uint64_t pixels = static_cast<std::uint64_t>(std::llabs(static_cast<long long>(info->width))) *
                                  static_cast<std::uint64_t>(std::llabs(static_cast<long long>(info->height)));
     if (pixels > m_pixelBudget)
-        return nullptr;
+        return std::nullopt;
     m_pixelBudget -= pixels;
     source.usage = usage;
     if (const auto* palette = std::get_if<PaletteObject>(m_dc.palette.get()))
         source.palette = palette->entries;
-    source.keepAlpha = keepAlpha;
-    source.monochrome = monochrome;
-    return DecodeDib(source);
+    return source;
+}
+
+std::shared_ptr<Image> Playback::ReadDib(const Record& r, std::size_t at, std::uint32_t usage, bool keepAlpha,
+                                         bool monochrome) {
+    auto source = DibAt(r, at, usage);
+    if (!source)
+        return nullptr;
+    source->keepAlpha = keepAlpha;
+    source->monochrome = monochrome;
+    return DecodeDib(*source);
+}
+
+std::shared_ptr<Image> Playback::ReadBlitSource(const Record& r, std::size_t at, std::uint32_t usage, bool keepAlpha) {
+    auto source = DibAt(r, at, usage);
+    if (!source)
+        return nullptr;
+    source->keepAlpha = keepAlpha;
+    if (auto encoded = EncodedDib(*source))
+        return encoded;
+    return DecodeDib(*source);
 }
 
 // The mask's black pixels keep the destination (the background raster operation of the
 // usual masks), which a device gets as transparent pixels.
 void Playback::ApplyMask(const Record& r, std::size_t at, Image& image, PointF maskOrigin) {
-    if (r.U32(at + 16) == 0)
+    // A JPEG or PNG is decoded only by the device: it is drawn whole.
+    if (r.U32(at + 16) == 0 || image.encoding != ImageEncoding::None)
         return;
     const auto mask = ReadDib(r, at + 12, r.U32(at + 8), false, true);
     if (!mask)
@@ -87,6 +104,8 @@ void Playback::EmitImage(ImageDraw draw) {
         if (!std::isfinite(p.x) || !std::isfinite(p.y))
             return;
     }
+    if (!draw.blend && !draw.transparentColor && RopUsesPattern(draw.rop))
+        draw.pattern = SelectedBrush();
     FlushClip();
     m_device.DrawImage(draw);
     ++m_stats.drawCalls;
@@ -155,7 +174,7 @@ void Playback::Blt(const Record& r) {
         draw.rop = rop & 0x00FFFFFF;  // the foreground operation, where the mask is set
     }
     const bool keepAlpha = draw.blend && (draw.blend->alphaFormat & kAcSrcAlpha);
-    auto image = ReadDib(r, kBltBmi, r.U32(kBltUsage), keepAlpha);
+    auto image = ReadBlitSource(r, kBltBmi, r.U32(kBltUsage), keepAlpha);
     if (!image) {
         ++m_stats.unsupported;
         return;
@@ -176,7 +195,7 @@ void Playback::PlgBlt(const Record& r) {
     const PointF p0 = ToPointF(r.Point32(kPlgBltDest)), p1 = ToPointF(r.Point32(kPlgBltDest + 8));
     const PointF p2 = ToPointF(r.Point32(kPlgBltDest + 16));
     const PointF src = ToPointF(r.Point32(kPlgBltSrc)), srcExtent = ToPointF(r.Point32(kPlgBltSrc + 8));
-    auto image = ReadDib(r, kPlgBltBmi, r.U32(kPlgBltUsage), false);
+    auto image = ReadBlitSource(r, kPlgBltBmi, r.U32(kPlgBltUsage), false);
     if (!image) {
         ++m_stats.unsupported;
         return;
@@ -216,7 +235,7 @@ void Playback::SetDiBitsToDevice(const Record& r) {
 
 void Playback::BlitDib(const Record& r, std::size_t bmiField, std::uint32_t usage, PointF src, PointF extent,
                        std::uint32_t rop, const std::array<PointF, 3>& corners) {
-    auto image = ReadDib(r, bmiField, usage, false);
+    auto image = ReadBlitSource(r, bmiField, usage, false);
     if (!image) {
         ++m_stats.unsupported;
         return;

@@ -9,6 +9,7 @@
 
 #include "dc_state.h"
 #include "device.h"
+#include "dib.h"
 #include "emf_header.h"
 #include "object_table.h"
 #include "player.h"
@@ -106,8 +107,13 @@ class Playback {
                  std::uint32_t rop, const std::array<PointF, 3>& corners);
     void PlgBlt(const Record& r);
     void PatternBlt(const RectF& logical, std::uint32_t rop);
+    // The DIB whose BITMAPINFO offset and size stand at `at`, its pixels charged to the
+    // picture's budget; nothing without a header or past the budget.
+    std::optional<DibSource> DibAt(const Record& r, std::size_t at, std::uint32_t usage);
     std::shared_ptr<Image> ReadDib(const Record& r, std::size_t at, std::uint32_t usage, bool keepAlpha,
                                    bool monochrome = false);
+    // A blit's bitmap: decoded, or a JPEG or PNG handed on for the device to decode.
+    std::shared_ptr<Image> ReadBlitSource(const Record& r, std::size_t at, std::uint32_t usage, bool keepAlpha);
     void ApplyMask(const Record& r, std::size_t at, Image& image, PointF maskOrigin);
     void EmitImage(ImageDraw draw);
 

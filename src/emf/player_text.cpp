@@ -12,6 +12,10 @@ namespace qrp::emf {
 namespace {
 
 constexpr double kDegrees = std::numbers::pi / 180;
+// A font asked for with height 0 gets GDI's default size: 12 points on the reference
+// device, whatever the mapping (the default is chosen in device units).
+constexpr double kDefaultFontPoints = 12;
+constexpr double kMmPerPoint = 25.4 / 72;
 
 PointF Add(PointF a, PointF b) {
     return {a.x + b.x, a.y + b.y};
@@ -35,6 +39,10 @@ Font Playback::ResolveFont(const FontObject& object) {
     font.faceName = object.faceName;
     font.logicalHeight = object.height;
     font.height = std::fabs(static_cast<double>(object.height)) * Length(uy);
+    if (object.height == 0) {
+        const double devicePixels = kDefaultFontPoints * kMmPerPoint * PixelsPerMm().y;
+        font.height = devicePixels * Length(DeviceToOutput().MapVector({0, 1}));
+    }
     font.width = std::fabs(static_cast<double>(object.width)) * Length(ux);
     font.weight = object.weight;
     font.italic = object.italic;

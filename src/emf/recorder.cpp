@@ -40,6 +40,10 @@ ReferenceDevice ReferenceDevice::Screen(std::int32_t widthPx, std::int32_t heigh
     return device;
 }
 
+ReferenceDevice ReferenceDevice::AtResolution(std::int32_t dpiX, std::int32_t dpiY) {
+    return {dpiX * 10, dpiY * 10, 254, 254};
+}
+
 Recorder::Recorder(std::int32_t widthPx, std::int32_t heightPx, const ReferenceDevice& reference) {
     m_used.push_back(true);
     Begin(kEmrHeader, kHeaderRecordSize);

@@ -23,6 +23,9 @@ struct ReferenceDevice {
 
     // A screen of the given size at `dpi` pixels per inch, millimetres rounded.
     static ReferenceDevice Screen(std::int32_t widthPx, std::int32_t heightPx, double dpi);
+    // A device ten inches square at the given resolutions: its millimetres are whole, so a
+    // page's frame is its true size and reads back as exactly the pixels it was recorded at.
+    static ReferenceDevice AtResolution(std::int32_t dpiX, std::int32_t dpiY);
 };
 
 // The font attributes a report uses (a LOGFONTW).

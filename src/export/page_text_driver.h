@@ -3,8 +3,9 @@
 // AddText, in record order. The pages are laid out already, so ContinuousLayout plays no
 // part. See page_text_device.h for how a text run becomes an item.
 //
-// The viewer attaches MakePageTextExporter's handler as the document's OnExport after
-// every Load (Load clears it), so a Save through an export format writes the file.
+// A program that shows documents attaches MakePageTextExporter's handler (or its own around
+// ExportPageText: the viewer's shows progress) as the document's OnExport after every Load
+// (Load clears it), so a Save through an export format writes the file.
 #pragma once
 
 #include <cstdint>

@@ -69,7 +69,7 @@ class QtPrinter : public PrinterObject {
     // Starts a device page. BeginDoc and NewPage already start the next page, so a job's
     // page is always started and this has no effect beyond the check for an open job: a
     // direct run's extra page start after each page break makes no blank sheet.
-    void StartPage();
+    void StartPage() override;
     // What became of the last finished job: the spooler's job id or the PDF file's path.
     const std::string& LastJob() const { return m_lastJob; }
 

@@ -66,7 +66,7 @@ Composition CompositionFor(std::uint32_t rop, bool raster, bool blendModes) {
             break;
     }
     // SRCCOPY, and what the engine cannot do: copy, which shows at least the picture.
-    // MERGECOPY and the other pattern ROPs land here too: the device gets no brush with them.
+    // (The ROPs that combine the brush come with it and take their own way.)
     return {};
 }
 
@@ -93,7 +93,7 @@ QImage Prepared(const QImage& image, Prepare prepare, std::optional<emf::Color> 
 
 void QPainterDevice::DrawImage(const emf::ImageDraw& draw) {
     const auto& d = draw.destination;
-    const double sw = draw.source.Width(), sh = draw.source.Height();
+    double sw = draw.source.Width(), sh = draw.source.Height();
     for (const emf::PointF& p : d)
         if (!std::isfinite(p.x) || !std::isfinite(p.y) || std::fabs(p.x) > kMaxCoordinate ||
             std::fabs(p.y) > kMaxCoordinate)
@@ -123,17 +123,25 @@ void QPainterDevice::DrawImage(const emf::ImageDraw& draw) {
     const QImage image = WrapImage(*draw.image);
     if (image.isNull())
         return;
-    const QRectF source = QRectF(draw.source.left, draw.source.top, sw, sh).normalized();
+    // A JPEG or PNG may decode smaller than declared; the source counts in declared pixels.
+    const double fx = static_cast<double>(image.width()) / draw.image->width;
+    const double fy = static_cast<double>(image.height()) / draw.image->height;
+    const double sl = draw.source.left * fx, st = draw.source.top * fy;
+    sw *= fx, sh *= fy;
+    const QRectF source = QRectF(sl, st, sw, sh).normalized();
     const QRectF visible = source.intersected(QRectF(image.rect()));
     if (visible.isEmpty())
         return;
 
     const QTransform map(ux.x() / sw, ux.y() / sw, uy.x() / sh, uy.y() / sh,
-                         p0.x() - ux.x() / sw * draw.source.left - uy.x() / sh * draw.source.top,
-                         p0.y() - ux.y() / sw * draw.source.left - uy.y() / sh * draw.source.top);
+                         p0.x() - ux.x() / sw * sl - uy.x() / sh * st, p0.y() - ux.y() / sw * sl - uy.y() / sh * st);
     if (!map.isInvertible())
         return;
 
+    if (draw.pattern && !draw.blend) {
+        DrawPatternBlit(draw, image, visible, map);
+        return;
+    }
     Composition composition = CompositionFor(draw.rop, m_raster, m_blendModes);
     double opacity = 1;
     if (draw.blend) {

@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QLinearGradient>
 #include <QPainter>
 
@@ -123,7 +125,41 @@ std::optional<QRectF> AsRect(const emf::Path& path) {
     return QRectF(p[0], p[2]).normalized();
 }
 
+namespace {
+
+// A declared size may be a little off (rounding, thumbnails); more than this many times the
+// declared area is not a mistake.
+constexpr qint64 kMaxEncodedOversize = 4;
+
+QImage DecodeImage(const emf::Image& image) {
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(image.encoded.data()),
+                                                     static_cast<qsizetype>(image.encoded.size()));
+    QBuffer buffer;
+    buffer.setData(bytes);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return {};
+    QImageReader reader(&buffer, image.encoding == emf::ImageEncoding::Jpeg ? "jpeg" : "png");
+    const QSize size = reader.size();
+    const qint64 declared = static_cast<qint64>(image.width) * image.height;
+    if (!size.isValid() || size.isEmpty() ||
+        static_cast<qint64>(size.width()) * size.height() > declared * kMaxEncodedOversize)
+        return {};
+    // Larger than declared: decoded down to the declared size. Smaller: kept as it is, never
+    // scaled up (a few bytes could otherwise ask for the largest image allowed).
+    const QSize target = size.boundedTo(QSize(image.width, image.height));
+    if (size != target)
+        reader.setScaledSize(target);
+    QImage decoded;
+    if (!reader.read(&decoded) || decoded.size() != target)
+        return {};
+    return decoded.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+}  // namespace
+
 QImage WrapImage(const emf::Image& image) {
+    if (image.encoding != emf::ImageEncoding::None)
+        return image.width > 0 && image.height > 0 ? DecodeImage(image) : QImage();
     if (image.width <= 0 || image.height <= 0 ||
         image.pixels.size() < static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height))
         return {};

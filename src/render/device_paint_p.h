@@ -30,7 +30,10 @@ QPainterPath ToPainterPath(const emf::Path& path);
 // Qt clips to a rectangle far faster than to a path).
 std::optional<QRectF> AsRect(const emf::Path& path);
 
-// A QImage over the image's pixels, without a copy: `image` must outlive it.
+// A QImage over the image's pixels, without a copy: `image` must outlive it. A JPEG or PNG
+// image is decoded instead, at most at its declared size (so possibly smaller than `image`
+// says); it is null when the bytes are damaged or the file is far larger than declared
+// (hostile bytes must not make us allocate at will).
 QImage WrapImage(const emf::Image& image);
 
 // `pixelScale` is device pixels per output unit: geometric pens thinner than a pixel are

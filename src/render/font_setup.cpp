@@ -1,7 +1,9 @@
 #include "font_setup.h"
 
 #include <cstdlib>
+#include <dlfcn.h>
 #include <system_error>
+#include <vector>
 
 namespace qrp::render {
 
@@ -12,11 +14,17 @@ constexpr const char* kConfName = "qrpview-fonts.conf";
 }  // namespace
 
 std::optional<std::filesystem::path> ProjectFontConfig() {
+    // Installed: <prefix>/share/qrpview/fonts beside <prefix>/bin or <prefix>/lib, found from
+    // the module this code is in (the viewer library inside a host program) or the program.
+    std::vector<std::filesystem::path> modules;
+    if (Dl_info info{}; dladdr(reinterpret_cast<void*>(&ProjectFontConfig), &info) && info.dli_fname)
+        modules.emplace_back(info.dli_fname);
     std::error_code error;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error) {
-        const auto installed = exe.parent_path().parent_path() / "share" / "qrpview" / "fonts" / kConfName;
-        if (std::filesystem::is_regular_file(installed, error))
+    if (auto exe = std::filesystem::read_symlink("/proc/self/exe", error); !error)
+        modules.push_back(std::move(exe));
+    for (const auto& module : modules) {
+        const auto installed = module.parent_path().parent_path() / "share" / "qrpview" / "fonts" / kConfName;
+        if (module.is_absolute() && std::filesystem::is_regular_file(installed, error))
             return installed;
     }
     const std::filesystem::path source = std::filesystem::path(QRP_SOURCE_FONT_DIR) / kConfName;

@@ -10,9 +10,9 @@
 
 namespace qrp::render {
 
-// The configuration file: installed beside the program (<prefix>/share/qrpview/fonts/),
-// else the source tree's copy (a build that is run where it was built); none when neither
-// exists.
+// The configuration file: installed beside the program or the viewer library
+// (<prefix>/share/qrpview/fonts/), else the source tree's copy (a build that is run where it was built); none when
+// neither exists.
 std::optional<std::filesystem::path> ProjectFontConfig();
 
 // Points FONTCONFIG_FILE at ProjectFontConfig() unless the variable is already set (a

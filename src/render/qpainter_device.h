@@ -3,8 +3,9 @@
 // which are the painter's coordinates at the time the device is made.
 //
 // What depends on the paint engine: raster operations other than plain copying (XOR pens,
-// SRCAND and SRCPAINT blits, ...) are exact only on raster devices (QImage, widgets); on
-// PDF, SVG and printers the device approximates them as they would look on white paper.
+// SRCAND and SRCPAINT blits, ...) are exact only on raster devices (QImage, widgets; blits
+// that combine the source with the brush only on a QImage); on PDF, SVG and printers the
+// device approximates them as they would look on white paper.
 #pragma once
 
 #include <cstdint>
@@ -46,6 +47,11 @@ class QPainterDevice final : public emf::Device {
     bool ApplyRop2(std::uint32_t rop2, QColor& overrideColor, bool& invertColors);
     // Sets `mode`, with antialiasing unless it is a raster operation.
     void UseComposition(QPainter::CompositionMode mode);
+    // A blit whose raster operation uses the pattern: `visible` part of `source` (source
+    // pixels) through `map` (source pixels to output coordinates). Exact on a QImage; on
+    // other devices the result is what it would be on white paper.
+    void DrawPatternBlit(const emf::ImageDraw& draw, const QImage& source, const QRectF& visible,
+                         const QTransform& map);
 
     QPainter& m_painter;
     QTransform m_base;          // output coordinates to the painter's device

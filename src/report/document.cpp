@@ -35,6 +35,9 @@ TQRPrinter::~TQRPrinter() {
 void TQRPrinter::DiscardPages() {
     if (FStatus == dsBusy)
         Cancel();
+    // A page still being drawn belongs to the run that is thrown away.
+    FRecordingPage.reset();
+    FHeaderBehind = false;
     FPages.DetachStream();
     FPages.Clear();
     FStatus = dsReady;
@@ -46,8 +49,7 @@ void TQRPrinter::Load(const std::string& fileName) {
     FPages.OpenReport(fileName);
     const std::int32_t previousTotal = FPageTotal;
     FPageTotal = FPages.PageTotal();
-    FScaleX = static_cast<long double>(ScreenPixelsPerInch()) / 254;
-    FScaleY = FScaleX;
+    SetScreenScales();
     if (FPageTotal > 0) {
         // A first page that cannot be read leaves no half-loaded document behind.
         try {
@@ -93,8 +95,15 @@ void TQRPrinter::DetectPaperSize() {
 }
 
 void TQRPrinter::Save(const std::string& fileName) {
-    if (FStatus == dsFinished && PageStream())
-        FPages.SaveCopy(fileName);
+    if (FStatus != dsFinished || !PageStream())
+        return;
+    // An aborted recording's header still counts the pages of its first write; saved like
+    // that, a loaded copy would show only those and hide every later page.
+    if (FHeaderBehind) {
+        FPages.Finish();
+        FHeaderBehind = false;
+    }
+    FPages.SaveCopy(fileName);
 }
 
 void TQRPrinter::Export(exporter::TQRExportFilter& filter) {

@@ -1,6 +1,7 @@
 // The report document: owns a report's finished pages and what is needed to show, save,
-// export and print them. Pages come from a report file (Load) here; recording them while a
-// report runs is added on top later. Lengths are in tenths of a millimetre.
+// export and print them. Pages come from a report file (Load) or are recorded while a
+// report runs (OpenDoc, NewPage, EndDoc: recording.cpp). Lengths are in tenths of a
+// millimetre.
 //
 // A document is used from the user-interface thread only.
 #pragma once
@@ -17,6 +18,7 @@
 #include "paper_sizes.h"
 #include "printer.h"
 #include "printer_settings.h"
+#include "report_canvas.h"
 
 namespace qrp::exporter {
 class TQRExportFilter;
@@ -52,7 +54,8 @@ class TQRPrinter {
     // stream and its previous PageTotal, and the error reaches the caller.
     void Load(const std::string& fileName);
     // Copies the page stream to fileName; only a finished document holding a stream writes,
-    // otherwise nothing happens.
+    // otherwise nothing happens. A recording cut short by AbortDoc gets its header's page
+    // count brought up to date first, so the file holds every page it was given.
     void Save(const std::string& fileName);
     // Hands the filter (still the caller's) to OnExport; nothing when none is assigned.
     void Export(exporter::TQRExportFilter& filter);
@@ -65,6 +68,31 @@ class TQRPrinter {
     void DismissPreview(const void* control);
     // Only sets CancelRequested; the running loop looks at it.
     void Cancel() { FCancelRequested = true; }
+
+    // Recording (recording.cpp). A run: OpenDoc, then NewPage before each page, drawing on
+    // Canvas() in DevX/DevY pixels, then EndDoc (or AbortDoc when the run stops early).
+    // OutputRoute decides where pages go: ddMetafile into Pages, ddPrinter onto OwnPrinter
+    // (only the pages of FirstPage..LastPage; the others are drawn and dropped).
+    //
+    // Starts a run; EQRError "QRPrinter not ready" unless dsReady. A ddPrinter run writes the
+    // settings into the printer and takes its resolution and offsets; without a printer the
+    // printer's error reaches the caller and the document stays ready.
+    void OpenDoc();
+    // Finishes the page being drawn (announcing it) and starts the next; also needed before
+    // the first page. EQRError "Illegal call to NewPage" outside a run. Printer errors reach
+    // the caller; the page that was being finished is gone then, and the run goes on.
+    void NewPage();
+    // Finishes the last page and the run: dsFinished, the finished-page count announced (also
+    // for a run without pages), the stored header rewritten (ddMetafile) or AfterPrint fired
+    // (ddPrinter). Nothing outside a run.
+    void EndDoc();
+    // Stops the run, keeping what was recorded: the page being drawn is stored without an
+    // announcement (ddMetafile) or the printer job is aborted (ddPrinter). The document is
+    // dsFinished afterwards even when the printer fails. Nothing outside a run.
+    void AbortDoc();
+    // The surface of the page being drawn, or none outside a page. It belongs to the
+    // document and is gone at the next NewPage, EndDoc or AbortDoc.
+    TQRCanvas* Canvas() const { return FRecordingPage.get(); }
 
     // Tenths of a millimetre to device pixels, rounded half to even.
     std::int32_t DevX(long double x) const;
@@ -139,6 +167,15 @@ class TQRPrinter {
 
   private:
     void DetectPaperSize();
+    bool InPrintRange() const;
+    void SetScreenScales();
+    void SetPrinterScales();
+    void StartMetafilePage();
+    void StartPrinterPage();
+    // Takes the page being drawn and sends it where the route and range say, without a
+    // page break; `breakAfter` adds the printer's page break of a finished range page.
+    void FinishPage(bool breakAfter);
+    void PlayOntoPrinter(TQRCanvas& page);
     void PostTo(DocumentWindow* window, DocumentMessage message, std::int32_t value);
 
     // Declared before FSettings, which points at it, so that it is destroyed after.
@@ -160,6 +197,10 @@ class TQRPrinter {
     long double FScaleY = 1.0L;
     TQRPageList FPages;
     bool FLoadedFromFile = false;
+    // The page being drawn; its canvas is Canvas().
+    std::unique_ptr<TQRCanvas> FRecordingPage;
+    // AbortDoc leaves the stored header's page count behind the pages held; Save mends it.
+    bool FHeaderBehind = false;
 };
 
 }  // namespace qrp

@@ -45,6 +45,14 @@ std::string noReportToSave() {
     return "There is no report to save";
 }
 
+std::string illegalNewPage() {
+    return "Illegal call to NewPage";
+}
+
+std::string printerNotReady() {
+    return "QRPrinter not ready";
+}
+
 std::string systemReason(int errnum) {
     char buffer[256];
     // GNU strerror_r may return a static string instead of filling the buffer.

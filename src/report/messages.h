@@ -20,6 +20,9 @@ std::string pageOutOfRange(std::int32_t page);
 std::string damagedReport(std::int32_t page, std::string_view detail);
 std::string fileIsOpenReport();
 std::string noReportToSave();
+// Recording: NewPage outside a run, OpenDoc on a document that is not ready.
+std::string illegalNewPage();
+std::string printerNotReady();
 
 // The system's message for an errno value.
 std::string systemReason(int errnum);

@@ -77,6 +77,8 @@ class PrinterCanvas {
 // Job calls and what they do on the device:
 //   BeginDoc  create the device context, start the document under Title(), start page 1
 //   NewPage   end the page, start the next
+//   StartPage start a device page; no effect on a page already started (BeginDoc and
+//             NewPage start theirs), so it never makes a blank sheet
 //   EndDoc    end the page, then end the document unless the job was aborted
 //   Abort     abort the document, then end the job as EndDoc does
 // Printing() is true from BeginDoc until EndDoc or Abort has returned.
@@ -108,8 +110,9 @@ class PrinterObject {
     // "Printing in progress" when a job is open; "Printer selected is not valid" when the
     // device context cannot be created (no job is open then).
     virtual void BeginDoc() = 0;
-    // These three throw "Printer is not currently printing" outside a job.
+    // These four throw "Printer is not currently printing" outside a job.
     virtual void NewPage() = 0;
+    virtual void StartPage() = 0;
     virtual void EndDoc() = 0;
     virtual void Abort() = 0;
 

@@ -142,5 +142,38 @@ TEST(Dib, CoreHeader) {
     EXPECT_EQ(Pixels(Decode(info, bits)), (std::vector<std::uint32_t>{kRed, kBlue}));
 }
 
+TEST(Dib, JpegAndPngAreKeptForTheDeviceOthersAreNot) {
+    Bytes file;
+    file.U8(0x89).U8('P').U8('N').U8('G').Zeros(12);
+    const auto encoded = [&](const Bytes& info) {
+        DibSource source;
+        source.info = info.Data();
+        source.bits = file.Data();
+        return EncodedDib(source);
+    };
+    const auto png = encoded(BitmapInfo(30, 20, 0, kBiPng));
+    ASSERT_TRUE(png);
+    EXPECT_EQ(png->encoding, ImageEncoding::Png);
+    EXPECT_EQ(png->width, 30);
+    EXPECT_EQ(png->height, 20);
+    EXPECT_TRUE(png->pixels.empty());
+    EXPECT_EQ(png->encoded, std::vector<std::uint8_t>(file.Data().begin(), file.Data().end()));
+    const auto jpeg = encoded(BitmapInfo(1, 1, 24, kBiJpeg));
+    ASSERT_TRUE(jpeg);
+    EXPECT_EQ(jpeg->encoding, ImageEncoding::Jpeg);
+
+    EXPECT_FALSE(encoded(BitmapInfo(2, 2, 24, kBiRgb)));  // decoded by DecodeDib instead
+    EXPECT_FALSE(encoded(BitmapInfo(0, 20, 0, kBiPng)));  // no size
+    EXPECT_FALSE(encoded(BitmapInfo(30, 0, 0, kBiPng)));
+    // Compressed bitmaps should not be top-down; writers make them so all the same.
+    const auto topDown = encoded(BitmapInfo(30, -20, 0, kBiPng));
+    ASSERT_TRUE(topDown);
+    EXPECT_EQ(topDown->height, 20);
+    EXPECT_FALSE(encoded(BitmapInfo(100000, 100000, 0, kBiJpeg)));  // declared far too large
+    EXPECT_FALSE(Decode(BitmapInfo(30, 20, 0, kBiPng), file));      // and never decoded here
+    file = Bytes();
+    EXPECT_FALSE(encoded(BitmapInfo(30, 20, 0, kBiPng)));  // no file
+}
+
 }  // namespace
 }  // namespace qrp::emf

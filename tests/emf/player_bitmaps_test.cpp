@@ -163,5 +163,37 @@ TEST(PlayerBitmaps, PatternBrushes) {
     ExpectGolden("bitmaps_pattern_brushes", Play(b.Finish()));
 }
 
+TEST(PlayerBitmaps, JpegAndPngBlitsReachTheDeviceUndecoded) {
+    Bytes png, jpeg;
+    png.U8(0x89).U8('P').U8('N').U8('G').Zeros(28);
+    jpeg.U8(0xFF).U8(0xD8).U8(0xFF).U8(0xE0).Zeros(12);
+    EmfBuilder b;
+    b.StretchDiBits({0, 0, 40, 20}, {0, 0, 4, 2}, BitmapInfo(4, 2, 0, kBiPng), png);
+    b.Blt(kEmrStretchBlt, {0, 50, 10, 10}, {0, 0, 3, 3}, kSrcCopy, BitmapInfo(3, 3, 24, kBiJpeg), jpeg);
+    b.StretchDiBits({0, 0, 40, 20}, {0, 0, 4, 2}, BitmapInfo(0, 2, 0, kBiPng), png);  // damaged: no width
+    PlayStats stats;
+    const std::string text = Play(b.Finish(), {0, 0, 100, 100}, &stats);
+    EXPECT_NE(text.find("image 4x2 png bytes=32 head=89504E47 src=0.00,0.00 4.00,2.00"), std::string::npos) << text;
+    EXPECT_NE(text.find("image 3x3 jpeg bytes=16 head=FFD8FFE0"), std::string::npos) << text;
+    EXPECT_EQ(stats.drawCalls, 2u);
+    EXPECT_EQ(stats.unsupported, 1u);
+}
+
+TEST(PlayerBitmaps, RopsThatUseThePatternCarryTheSelectedBrush) {
+    const auto [info, bits] = TwoByTwo(24);
+    EmfBuilder b;
+    b.Add(kEmrCreateBrushIndirect, {1, 0, 0x0000FF, 0}).Add(kEmrSelectObject, {1});
+    b.StretchDiBits({0, 0, 10, 10}, {0, 0, 2, 2}, info, bits, 0x00B8074A);  // PSDPxax
+    b.Blt(kEmrBitBlt, {0, 0, 2, 2}, {0, 0, 0, 0}, kMergeCopy, info, bits);
+    b.StretchDiBits({0, 0, 10, 10}, {0, 0, 2, 2}, info, bits, kSrcCopy);
+    const std::string text = Play(b.Finish());
+    const std::string brush = "pattern=(brush=solid #FF0000)";
+    const std::size_t first = text.find(brush);
+    ASSERT_NE(first, std::string::npos) << text;
+    const std::size_t second = text.find(brush, first + 1);
+    ASSERT_NE(second, std::string::npos) << text;
+    EXPECT_EQ(text.find("pattern=", second + 1), std::string::npos) << text;  // not with SRCCOPY
+}
+
 }  // namespace
 }  // namespace qrp::emf

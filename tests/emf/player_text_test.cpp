@@ -75,6 +75,17 @@ TEST(PlayerText, AnsiTextByTheFontCharset) {
     EXPECT_NE(text.find("text \"c€é\""), std::string::npos);
 }
 
+TEST(PlayerText, HeightZeroIsTwelvePointsOnTheReferenceDevice) {
+    // 12 pt on the builder's 100 dpi device is 16.67 device pixels, whatever the mapping.
+    EmfBuilder b;
+    b.Font(1, 0, u"Sans").Add(kEmrSelectObject, {1}).TextW(0, 0, u"a", {});
+    b.Add(kEmrSetMapMode, {kMmLoMetric}).TextW(0, 0, u"b", {});
+    const std::string text = Play(b.Finish(), {0, 0, 200, 200});
+    const std::size_t first = text.find("h=33.33 lfh=0");
+    ASSERT_NE(first, std::string::npos) << text;
+    EXPECT_NE(text.find("h=33.33 lfh=0", first + 1), std::string::npos) << text;
+}
+
 TEST(PlayerText, DamagedTextIsSkipped) {
     EmfBuilder b;
     Bytes p;

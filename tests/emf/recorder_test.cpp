@@ -75,6 +75,20 @@ TEST(Recorder, HeaderDescribesThePage) {
     EXPECT_EQ(LoadI32(&emf[kHeaderBounds + 8]), 734) << "the last rule ends at 734";
 }
 
+// A device of whole millimetres gives the page its true frame, and the frame reads back as
+// exactly the pixels recorded: A4 on a 96 dpi screen and on a 600 dpi printer.
+TEST(Recorder, ResolutionDeviceFramesThePageExactly) {
+    const auto screen = PagePicture::FromBytes(Recorder(794, 1123, ReferenceDevice::AtResolution(96, 96)).Finish());
+    EXPECT_EQ(screen->Frame().right, 21008);  // 794 x 2540 / 96 = 21008.3
+    EXPECT_EQ(screen->Frame().bottom, 29713);
+    EXPECT_EQ(screen->WidthPx(), 794);
+    EXPECT_EQ(screen->HeightPx(), 1123);
+    const auto printer = PagePicture::FromBytes(Recorder(4961, 7016, ReferenceDevice::AtResolution(600, 300)).Finish());
+    EXPECT_EQ(printer->WidthPx(), 4961);
+    EXPECT_EQ(printer->HeightPx(), 7016);
+    EXPECT_EQ(printer->DevicePixelsY(), 3000);
+}
+
 TEST(Recorder, PlaysBackThroughThePlayer) {
     const auto emf = RecordReportPage();
     Player player(emf);

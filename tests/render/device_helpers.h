@@ -2,6 +2,8 @@
 #pragma once
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include <QImage>
 #include <QPainter>
@@ -56,6 +58,15 @@ inline emf::Brush SolidBrush(emf::Color color) {
     emf::Brush brush;
     brush.color = color;
     return brush;
+}
+
+// A decoded bitmap of these pixels (0xAARRGGBB, premultiplied).
+inline std::shared_ptr<emf::Image> MakeImage(int width, int height, std::vector<std::uint32_t> pixels) {
+    auto image = std::make_shared<emf::Image>();
+    image->width = width;
+    image->height = height;
+    image->pixels = std::move(pixels);
+    return image;
 }
 
 inline constexpr std::uint32_t kCopyPen = 13;  // R2_COPYPEN

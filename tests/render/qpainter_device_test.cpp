@@ -221,7 +221,7 @@ TEST(QPainterDeviceRop2, XorPenTwiceRestoresTheImage) {
 }
 
 TEST(QPainterDeviceRop2, ModeStaysWithItsOwnCall) {
-    auto red = std::make_shared<emf::Image>(emf::Image{1, 1, {0xFFFF0000u}});
+    auto red = MakeImage(1, 1, {0xFFFF0000u});
     emf::ImageDraw blit;
     blit.image = red;
     blit.source = {0, 0, 1, 1};

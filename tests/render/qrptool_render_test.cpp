@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "emf/emf_format.h"
+#include "render/page_renderer.h"
 #include "support/emf_builder.h"
 #include "support/test_paths.h"
 
@@ -59,6 +61,21 @@ TEST_F(QrptoolRender, SvgAndPdf) {
     const QByteArray bytes = pdf.readAll();
     EXPECT_TRUE(bytes.startsWith("%PDF-"));
     EXPECT_TRUE(bytes.contains("/MediaBox [0 0 595"));  // A4: 595.3 x 841.9 points
+}
+
+TEST_F(QrptoolRender, PngHoldsExactlyTheRenderedPixels) {
+    // The tool writes its PNGs itself: the file must read back as the very image drawn.
+    EmfBuilder b;
+    b.Add(emf::kEmrCreateBrushIndirect, {1, 0, 0x00336699, 0}).Add(emf::kEmrSelectObject, {1});
+    b.Add(emf::kEmrEllipse, {10, 10, 90, 60});
+    const auto bytes = b.Finish();
+    const std::string emf = Out("shapes.emf");
+    WriteFileBytes(emf, bytes);
+    ASSERT_EQ(Qrptool("render " + emf + " --width 333 -o " + Out("shapes.png")), 0);
+    const QImage written(QString::fromStdString(Out("shapes.png")));
+    const QImage drawn = render::RenderToImage(bytes, {333, 96});
+    ASSERT_EQ(written.size(), drawn.size());
+    EXPECT_EQ(written.convertToFormat(QImage::Format_RGB32), drawn);
 }
 
 TEST_F(QrptoolRender, ErrorsAndUsage) {

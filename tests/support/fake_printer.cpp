@@ -144,6 +144,11 @@ void FakePrinter::NewPage() {
     Log.push_back("StartPage");
 }
 
+void FakePrinter::StartPage() {
+    RequirePrinting();
+    Log.push_back("StartPage (already started)");
+}
+
 void FakePrinter::EndDoc() {
     RequirePrinting();
     Log.push_back("EndPage");

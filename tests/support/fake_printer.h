@@ -56,6 +56,8 @@ class FakePrinter : public PrinterObject {
     bool Printing() override;
     void BeginDoc() override;
     void NewPage() override;
+    // Logs "StartPage (already started)": every job page is started by BeginDoc or NewPage.
+    void StartPage() override;
     void EndDoc() override;
     void Abort() override;
     PrinterCanvas& Canvas() override;

@@ -56,6 +56,14 @@ std::uint64_t Fnv(const std::vector<std::uint32_t>& pixels) {
 
 std::string FormatImage(const Image& image) {
     std::string s = std::to_string(image.width) + "x" + std::to_string(image.height);
+    if (image.encoding != ImageEncoding::None) {
+        // The bytes as they came: their size and first bytes (the file's signature).
+        s += image.encoding == ImageEncoding::Jpeg ? " jpeg" : " png";
+        s += " bytes=" + std::to_string(image.encoded.size()) + " head=";
+        for (std::size_t i = 0; i < std::min<std::size_t>(4, image.encoded.size()); ++i)
+            s += Hex(image.encoded[i], 2);
+        return s;
+    }
     if (image.pixels.size() <= 16) {
         s += " pixels=[";
         for (std::size_t i = 0; i < image.pixels.size(); ++i)
@@ -239,6 +247,8 @@ void RecordingDevice::DrawImage(const ImageDraw& draw) {
     }
     if (draw.transparentColor)
         s += " transparent=" + FormatColor(*draw.transparentColor);
+    if (draw.pattern)
+        s += " pattern=(" + FormatBrush(*draw.pattern) + ")";
     Emit(s);
 }
 

@@ -68,7 +68,7 @@ void ShowProgress(const TQRPrinter& document) {
 
 // The document path of the viewer's Print: printer, then copies, orientation and range.
 int PrintReport(const PrintRequest& request) {
-    const auto gui = StartGui();
+    StartGui();
     std::unique_ptr<print::QtPrinter> printer =
         request.pdf.empty() ? std::make_unique<print::QtPrinter>() : std::make_unique<print::PdfPrinter>(request.pdf);
     print::QtPrinter& device = *printer;

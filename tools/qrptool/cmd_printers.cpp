@@ -31,7 +31,7 @@ int RunPrinters(const Args& args) {
     const ParsedArgs parsed = ParseArgs(args, {}, {});
     if (!parsed.positional.empty())
         throw UsageError{"expected no arguments"};
-    const auto gui = StartGui();
+    StartGui();
     print::QtPrinter printer;
     std::string defaultName;
     try {

@@ -9,6 +9,7 @@
 #include "command.h"
 #include "gui_app.h"
 #include "options.h"
+#include "png_writer.h"
 #include "render/page_renderer.h"
 #include "report/errors.h"
 #include "report/file_stream.h"
@@ -87,12 +88,12 @@ int RunRender(const Args& args) {
         size.dpi = static_cast<double>(ParseNumber(dpi, "the resolution", 1, 4800));
 
     const std::vector<std::uint8_t> emf = LoadPage(parsed.positional[0], n, !page.empty());
-    const auto gui = StartGui();
+    StartGui();
     const QString fileName = QString::fromStdString(output);
     bool written = false;
     switch (format) {
         case Format::Png:
-            written = render::RenderToImage(emf, size).save(fileName, "PNG");
+            written = WritePng(render::RenderToImage(emf, size), output);
             break;
         case Format::Svg:
             written = render::RenderToSvg(emf, size, fileName);

@@ -6,17 +6,20 @@
 
 namespace qrp::tool {
 
-std::unique_ptr<QGuiApplication> StartGui() {
-    render::UseProjectFontConfig();
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    const char* display = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if ((!platform || !*platform) && (!display || !*display) && (!wayland || !*wayland))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "qrptool";
-    static char* argv[] = {name, nullptr};
-    return std::make_unique<QGuiApplication>(argc, argv);
+QGuiApplication& StartGui() {
+    static QGuiApplication* app = [] {
+        render::UseProjectFontConfig();
+        const char* platform = std::getenv("QT_QPA_PLATFORM");
+        const char* display = std::getenv("DISPLAY");
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        if ((!platform || !*platform) && (!display || !*display) && (!wayland || !*wayland))
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        static int argc = 1;
+        static char name[] = "qrptool";
+        static char* argv[] = {name, nullptr};
+        return new QGuiApplication(argc, argv);
+    }();
+    return *app;
 }
 
 }  // namespace qrp::tool

@@ -3,12 +3,14 @@
 // project's font configuration, as the viewer does.
 #pragma once
 
-#include <memory>
-
 #include <QGuiApplication>
 
 namespace qrp::tool {
 
-std::unique_ptr<QGuiApplication> StartGui();
+// The application, made on the first call. It lives until the process ends and is never
+// destroyed: a command runs once, and tearing Qt's font database down at exit loads the
+// whole fontconfig configuration when no text was drawn (tens of milliseconds, more than
+// most pages take to draw).
+QGuiApplication& StartGui();
 
 }  // namespace qrp::tool

@@ -1,0 +1,89 @@
+#include "progress_jobs.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "export/page_text_driver.h"
+#include "host_setup.h"
+#include "print/pdf_printer.h"
+#include "report/errors.h"
+#include "report/host_hooks.h"
+#include "report/messages.h"
+
+namespace qrp::app {
+
+namespace {
+
+// While it lives, the core's event polls step the display and pass a Cancel on.
+class PrintPolling {
+  public:
+    PrintPolling(TQRPrinter& document, ProgressMonitor& monitor) {
+        SetProcessMessagesHook([&document, &monitor, polls = 0]() mutable {
+            monitor.SetValue(polls++);
+            QCoreApplication::processEvents();
+            if (monitor.Cancelled())
+                document.Cancel();
+        });
+    }
+    ~PrintPolling() { ConnectCoreToQt(); }
+    PrintPolling(const PrintPolling&) = delete;
+    PrintPolling& operator=(const PrintPolling&) = delete;
+};
+
+}  // namespace
+
+void PrintWithProgress(TQRPrinter& document, ViewerDialogs& dialogs) {
+    const std::int32_t first = std::max(document.FirstPage, 1);
+    const std::int32_t last = document.LastPage != 0 ? document.LastPage : document.PageTotal();
+    const auto monitor = dialogs.Progress("Printing...", std::max(last - first + 1, 1));
+    const PrintPolling polling(document, *monitor);
+    document.Print();
+}
+
+void PrintToPdf(TQRPrinter& document, const std::string& pdfPath, std::int32_t first, std::int32_t last,
+                ViewerDialogs& dialogs) {
+    if (document.Status() != dsFinished || !document.PageStream())
+        return;
+    const QTemporaryDir folder;
+    if (!folder.isValid())
+        throw FileError(messages::cannotCreateFile(folder.path().toStdString(), folder.errorString().toStdString()));
+    const std::string copy = QFile::encodeName(folder.filePath(QStringLiteral("report.qrp"))).toStdString();
+    document.Save(copy);
+    TQRPrinter pdf(std::make_unique<print::PdfPrinter>(pdfPath));
+    pdf.Load(copy);
+    pdf.Title = document.Title;
+    pdf.SetOrientation(document.Orientation());
+    pdf.FirstPage = first;
+    pdf.LastPage = last;
+    PrintWithProgress(pdf, dialogs);
+}
+
+TQRPrinter::TQRExportEvent ExportWithProgress(TQRPrinter& document, ViewerDialogs& dialogs) {
+    return [&document, &dialogs](exporter::TQRExportFilter& filter) {
+        exporter::PageSource pages = exporter::PagesOf(document);
+        // Every page is played twice: once for the base font, once for its text.
+        const auto monitor = dialogs.Progress("Exporting...", std::max(2 * pages.PageTotal, 1));
+        bool cancelled = false;
+        pages.FetchPage = [&, fetch = pages.FetchPage, fetched = 0](std::int32_t n) mutable {
+            monitor->SetValue(fetched++);
+            if (monitor->Cancelled()) {
+                cancelled = true;
+                document.Cancel();
+            }
+            // No page ends the pages early.
+            return cancelled ? nullptr : fetch(n);
+        };
+        exporter::ExportPageText(pages, filter);
+        if (cancelled) {
+            std::error_code ignored;
+            std::filesystem::remove(filter.FileName(), ignored);
+        }
+    };
+}
+
+}  // namespace qrp::app

@@ -1,0 +1,42 @@
+// The viewer as an application: qrpview's whole program, kept in the library so that the
+// program and host programs share one copy of the viewer. Opens the report file named by
+// the first argument, if any, when the window first becomes active.
+//
+// Start-up order matters: the font configuration before Qt reads it, the export filter
+// library before the window whose filter components register with it; teardown runs in
+// reverse.
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include <QApplication>
+
+#include "application_printer.h"
+#include "export/filter_library.h"
+#include "host_setup.h"
+#include "qrpviewer.h"
+#include "render/font_setup.h"
+#include "viewer_window.h"
+
+extern "C" int QrpViewerMain(int argc, char** argv) {
+    qrp::render::UseProjectFontConfig();
+    QApplication app(argc, argv);  // takes Qt's own options out of argv
+    QApplication::setApplicationName(QStringLiteral("qrpview"));
+    qrp::app::ConnectCoreToQt();
+    int status = 1;
+    try {
+        const qrp::exporter::FilterLibraryOwner filterLibrary;
+        {
+            qrp::app::TTav_FolivexFrm window(argc > 1 ? std::string(argv[1]) : std::string());
+            window.show();
+            // Without a window manager (a bare virtual display) nothing else activates it.
+            window.activateWindow();
+            status = QApplication::exec();
+        }
+        qrp::app::SetApplicationPrinter(nullptr);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "qrpview: %s\n", error.what());
+    }
+    qrp::app::DisconnectCoreFromQt();
+    return status;
+}

@@ -1,0 +1,394 @@
+#include "viewer_window.h"
+
+#include <exception>
+#include <filesystem>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QEventLoop>
+#include <QFile>
+#include <QMimeData>
+#include <QScreen>
+#include <QToolButton>
+#include <QUrl>
+#include <QWheelEvent>
+
+#include "application_printer.h"
+#include "export/csv_filter.h"
+#include "export/filter_library.h"
+#include "export/html_filter.h"
+#include "export/text_filter.h"
+#include "preview/preview.h"
+#include "progress_jobs.h"
+#include "qt_viewer_dialogs.h"
+#include "report/document.h"
+#include "report/host_hooks.h"
+#include "spin_edit.h"
+
+namespace qrp::app {
+
+namespace {
+
+const std::string kReportFilter = "Report files (*.qrp)|*.qrp";
+const std::string kPdfFilter = "PDF document (*.PDF)|*.PDF";
+
+// "Title - 1 page", "Title - 3 pages".
+QString CaptionText(const std::string& title, std::int32_t pages) {
+    return QFile::decodeName(QByteArray::fromStdString(title)) + QStringLiteral(" - ") + QString::number(pages) +
+           (pages == 1 ? QStringLiteral(" page") : QStringLiteral(" pages"));
+}
+
+QString StatusText(TQRDocumentStatus status) {
+    switch (status) {
+        case dsReady:
+            return QStringLiteral(" READY");
+        case dsBusy:
+            return QStringLiteral(" BUSY");
+        case dsFinished:
+            return QStringLiteral(" FINISHED");
+    }
+    return {};
+}
+
+// The path with `extension` appended when its file name (not its folders) has no dot.
+std::string WithExtension(const std::string& path, const std::string& extension) {
+    return std::filesystem::path(path).filename().string().find('.') == std::string::npos ? path + extension : path;
+}
+
+bool FileExists(const std::string& path) {
+    std::error_code ignored;
+    return std::filesystem::is_regular_file(path, ignored);
+}
+
+// The one local report file a drag carries, if it carries exactly that.
+std::optional<QString> DraggedReport(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1)
+        return std::nullopt;
+    const QUrl url = data->urls().front();
+    if (!url.isLocalFile() || !url.toLocalFile().endsWith(QStringLiteral(".qrp"), Qt::CaseInsensitive))
+        return std::nullopt;
+    return url.toLocalFile();
+}
+
+class BusyCursor {
+  public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+}  // namespace
+
+TTav_FolivexFrm::TTav_FolivexFrm(std::string commandLineFile, std::unique_ptr<ViewerDialogs> dialogs, QWidget* parent)
+    : QWidget(parent), m_commandLineFile(std::move(commandLineFile)), m_dialogs(std::move(dialogs)) {
+    if (!m_dialogs)
+        m_dialogs = std::make_unique<QtViewerDialogs>(this);
+    BuildComponents();
+    BuildShortcuts();
+}
+
+TTav_FolivexFrm::~TTav_FolivexFrm() {
+    // The preview must let go of the document before the document goes.
+    QRPreview->SetDocument(nullptr);
+}
+
+void TTav_FolivexFrm::Guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        m_dialogs->Message(error.what());
+    }
+}
+
+std::int32_t TTav_FolivexFrm::PageTotal() const {
+    const TQRPrinter* document = QRPreview->Document();
+    return document ? document->PageTotal() : 0;
+}
+
+void TTav_FolivexFrm::ShowModal(TQRPrinter& document, TPrinterOrientation orientation) {
+    m_presented = &document;
+    m_presentedOrientation = orientation;
+    const bool quitOnClose = testAttribute(Qt::WA_QuitOnClose);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    connect(this, &TTav_FolivexFrm::Closed, &loop, &QEventLoop::quit);
+    // Modality takes effect when the window is shown, and only a showing presents it.
+    if (isVisible())
+        hide();
+    show();
+    activateWindow();
+    if (isVisible())
+        loop.exec();
+    setWindowModality(Qt::NonModal);
+    setAttribute(Qt::WA_QuitOnClose, quitOnClose);
+    m_presented = nullptr;
+}
+
+void TTav_FolivexFrm::Init() {
+    sePage->SetMaxValue(PageTotal());
+    sePage->SetMinValue(1);
+    sePage->SetValue(1);
+    QRPreview->FitToPage();
+    ZoomToFit->setChecked(true);
+    seZoom->SetValue(QRPreview->Zoom());
+}
+
+void TTav_FolivexFrm::FormShow() {
+    m_commandLineLoaded = false;
+    if (m_presented) {
+        m_viewerDocument = m_presented;
+        QRPreview->SetDocument(m_presented);
+        m_presented->SetOrientation(m_presentedOrientation);
+        setWindowTitle(CaptionText(m_presented->Title, m_presented->PageTotal()));
+    } else {
+        auto document = std::make_unique<TQRPrinter>(NewDocumentPrinter());
+        QRPreview->SetDocument(document.get());
+        m_ownDocument = std::move(document);
+        m_viewerDocument = m_ownDocument.get();
+    }
+    Init();
+}
+
+void TTav_FolivexFrm::FormActivate() {
+    setWindowState(windowState() | Qt::WindowMaximized);
+    // Once per showing: activations that follow (a message box closing, another program's
+    // window giving the focus back) must not replace a report the user opened since.
+    if (m_presented || m_commandLineLoaded || m_commandLineFile.empty())
+        return;
+    m_commandLineLoaded = true;
+    LoadReport(m_commandLineFile);
+}
+
+void TTav_FolivexFrm::LoadReport(const std::string& path) {
+    TQRPrinter* document = QRPreview->Document();
+    if (!document)
+        return;
+    {
+        const BusyCursor busy;
+        document->Load(path);
+    }
+    // Load clears the export handler; without one, saving through an export format would
+    // write nothing.
+    document->OnExport = ExportWithProgress(*document, *m_dialogs);
+    QRPreview->SetPageNumber(1);
+    QRPreview->PageImage().LoadPage(1);
+    // Each file names itself: keeping the first title would caption a later file wrongly.
+    document->Title = path;
+    setWindowTitle(CaptionText(document->Title, document->PageTotal()));
+    Init();
+}
+
+void TTav_FolivexFrm::LoadClick() {
+    const std::optional<FileChoice> choice = m_dialogs->OpenFile(kReportFilter);
+    if (!choice)
+        return;
+    if (!FileExists(choice->FileName)) {
+        m_dialogs->Message("載入檔案錯誤!" + choice->FileName);
+        return;
+    }
+    LoadReport(choice->FileName);
+}
+
+void TTav_FolivexFrm::SaveClick() {
+    const auto& library = exporter::FilterLibrary();
+    const std::vector<exporter::TQRExportFilterLibraryEntry> filters = library.Filters();
+    const std::optional<FileChoice> choice = m_dialogs->SaveFile(library.BuildSaveFilter() + "|" + kPdfFilter);
+    if (!choice)
+        return;
+    TQRPrinter* document = QRPreview->Document();
+    if (!document)
+        return;
+    const auto exportAt = static_cast<std::size_t>(choice->FilterIndex - 2);
+    if (choice->FilterIndex == 1) {
+        // Only the file name decides: a dot in a folder name is no extension.
+        document->Save(WithExtension(choice->FileName, ".qrp"));
+    } else if (choice->FilterIndex >= 2 && exportAt < filters.size()) {
+        const std::unique_ptr<exporter::TQRExportFilter> filter = filters[exportAt].FilterType(choice->FileName);
+        document->Export(*filter);
+    } else if (exportAt == filters.size()) {
+        PrintToPdf(*document, WithExtension(choice->FileName, ".pdf"), 0, 0, *m_dialogs);
+    }
+}
+
+void TTav_FolivexFrm::PrintClick() {
+    TQRPrinter* document = QRPreview->Document();
+    if (!document)
+        return;
+    PrinterObject& printer = ApplicationPrinter();
+    if (printer.Printers().empty()) {
+        OfferPdfInstead(*document);
+        return;
+    }
+    PrintDialog1.MaxPage = document->PageTotal();
+    PrintDialog1.ToPage = document->PageTotal();
+    if (!m_dialogs->Print(PrintDialog1, printer))
+        return;
+    document->SetPrinterNumber(printer.PrinterIndex());
+    document->SetCopies(printer.Copies());
+    document->SetOrientation(printer.Orientation());
+    if (PrintDialog1.PrintRange == prPageNums) {
+        document->FirstPage = PrintDialog1.FromPage;
+        document->LastPage = PrintDialog1.ToPage;
+    } else {
+        document->FirstPage = 0;
+        document->LastPage = 0;
+    }
+    PrintWithProgress(*document, *m_dialogs);
+}
+
+void TTav_FolivexFrm::OfferPdfInstead(TQRPrinter& document) {
+    const std::string noPrinter = "No printer is installed.";
+    if (document.Status() != dsFinished) {
+        m_dialogs->Message(noPrinter);
+        return;
+    }
+    if (!m_dialogs->Confirm(noPrinter + " Save the report as a PDF document instead?"))
+        return;
+    if (const std::optional<FileChoice> choice = m_dialogs->SaveFile(kPdfFilter))
+        PrintToPdf(document, WithExtension(choice->FileName, ".pdf"), 0, 0, *m_dialogs);
+}
+
+void TTav_FolivexFrm::PrintSetupClick() {
+    m_dialogs->PrinterSetup(ApplicationPrinter());
+}
+
+void TTav_FolivexFrm::sb_LayoutClick() {
+    TQRPrinter* document = QRPreview->Document();
+    if (!document)
+        return;
+    document->SetOrientation(document->Orientation() == poLandscape ? poPortrait : poLandscape);
+    // Without any printer there is no printer orientation to keep; the page still turns.
+    PrinterObject& printer = ApplicationPrinter();
+    if (!printer.Printers().empty())
+        SetPrinterOrientation(printer, document->Orientation());
+    QRPreview->FitToPage();
+    seZoom->SetValue(QRPreview->Zoom());
+}
+
+void TTav_FolivexFrm::sbFirstPageClick() {
+    ProcessMessages();
+    sePage->SetValue(1);
+    QRPreview->SetPageNumber(sePage->Value());
+}
+
+void TTav_FolivexFrm::sbPreviousPageClick() {
+    ProcessMessages();
+    if (sePage->Value() < 2)
+        return;
+    sePage->SetValue(sePage->Value() - 1);
+    QRPreview->SetPageNumber(sePage->Value());
+}
+
+void TTav_FolivexFrm::sbNextPageClick() {
+    ProcessMessages();
+    if (sePage->Value() >= PageTotal())
+        return;
+    sePage->SetValue(sePage->Value() + 1);
+    QRPreview->SetPageNumber(sePage->Value());
+}
+
+void TTav_FolivexFrm::sbLastPageClick() {
+    ProcessMessages();
+    sePage->SetValue(PageTotal());
+    QRPreview->SetPageNumber(sePage->Value());
+}
+
+void TTav_FolivexFrm::sePageChange() {
+    QRPreview->SetPageNumber(sePage->Value());
+}
+
+void TTav_FolivexFrm::ZoomToFitClick() {
+    ProcessMessages();
+    QRPreview->FitToPage();
+    seZoom->SetValue(QRPreview->Zoom());
+}
+
+void TTav_FolivexFrm::ZoomTo100Click() {
+    ProcessMessages();
+    QRPreview->SetZoom(100);
+    seZoom->SetValue(QRPreview->Zoom());
+}
+
+void TTav_FolivexFrm::ZoomToWidthClick() {
+    ProcessMessages();
+    QRPreview->FitToWidth();
+    seZoom->SetValue(QRPreview->Zoom());
+}
+
+void TTav_FolivexFrm::seZoomChange() {
+    QRPreview->SetZoom(seZoom->Value());
+}
+
+void TTav_FolivexFrm::StepZoom(std::int32_t direction) {
+    seZoom->SetValue(seZoom->Value() + direction * seZoom->Increment());
+}
+
+void TTav_FolivexFrm::QRPreviewPageAvailable(preview::TQRPreview&, std::int32_t PageNum) {
+    Init();
+    sePage->SetMaxValue(PageNum);
+    const TQRPrinter* document = QRPreview->Document();
+    if (!document)
+        return;
+    setWindowTitle(CaptionText(document->Title, PageNum) + StatusText(document->Status()));
+}
+
+void TTav_FolivexFrm::BitBtnExitClick() {
+    close();
+}
+
+void TTav_FolivexFrm::FormClose() {
+    QRPreview->SetDocument(nullptr);
+    m_ownDocument.reset();
+    m_viewerDocument = nullptr;
+}
+
+bool TTav_FolivexFrm::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate)
+        Guarded([this] { FormActivate(); });
+    return QWidget::event(event);
+}
+
+void TTav_FolivexFrm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return;
+    if (const QScreen* shownOn = screen())
+        move(shownOn->availableGeometry().center() - rect().center());
+    Guarded([this] { FormShow(); });
+}
+
+void TTav_FolivexFrm::closeEvent(QCloseEvent* event) {
+    Guarded([this] { FormClose(); });
+    event->accept();
+    emit Closed();
+}
+
+void TTav_FolivexFrm::dragEnterEvent(QDragEnterEvent* event) {
+    if (DraggedReport(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void TTav_FolivexFrm::dropEvent(QDropEvent* event) {
+    if (const std::optional<QString> path = DraggedReport(event->mimeData())) {
+        event->acceptProposedAction();
+        Guarded([this, &path] { LoadReport(QFile::encodeName(*path).toStdString()); });
+    }
+}
+
+bool TTav_FolivexFrm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == QRPreview->viewport() && event->type() == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            if (const int steps = wheel->angleDelta().y(); steps != 0)
+                Guarded([this, steps] { StepZoom(steps > 0 ? +1 : -1); });
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace qrp::app

@@ -1,0 +1,158 @@
+// The viewer window: a toolbar of page, zoom, orientation, print, load, save and exit
+// commands over the preview control, which shows one page of the window's report document.
+//
+// The window keeps a document only while it is shown: showing it makes a new empty one (or
+// presents the caller's, see ShowModal) and closing it frees that document and hides the
+// window, which can then be shown again. The report file named on the command line is
+// loaded at the first activation of each showing, never again while it lasts, so that a
+// report the user opened since is not replaced.
+//
+// Handlers are public and named after their control and event; called directly they let
+// their errors out. Wired to the controls, an error that escapes a handler is shown in a
+// message box with its text and the window carries on.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QWidget>
+
+#include "report/printer.h"
+#include "viewer_dialogs.h"
+
+class QButtonGroup;
+class QLabel;
+class QPushButton;
+class QToolButton;
+
+namespace qrp {
+class TQRPrinter;
+}
+
+namespace qrp::exporter {
+class TQRTextFilter;
+class TQRCSVFilter;
+class TQRHTMLFilter;
+}  // namespace qrp::exporter
+
+namespace qrp::preview {
+class TQRPreview;
+}
+
+namespace qrp::app {
+
+class TSpinEdit;
+
+class TTav_FolivexFrm : public QWidget {
+    Q_OBJECT
+  public:
+    // commandLineFile: the report file the first activation loads; empty for none.
+    // dialogs: null for Qt's own dialogs. The process's export filter library must exist
+    // (the window's filter components register with it) and outlive the window.
+    explicit TTav_FolivexFrm(std::string commandLineFile = {}, std::unique_ptr<ViewerDialogs> dialogs = nullptr,
+                             QWidget* parent = nullptr);
+    ~TTav_FolivexFrm() override;
+    TTav_FolivexFrm(const TTav_FolivexFrm&) = delete;
+    TTav_FolivexFrm& operator=(const TTav_FolivexFrm&) = delete;
+
+    // The document the window shows: the one made when the window was shown, or the one
+    // ShowModal presents; none while the window is hidden.
+    TQRPrinter* ViewerDocument() const { return m_viewerDocument; }
+
+    // Shows the window application-modally presenting `document` (the caller's; it is not
+    // freed here) in `orientation`, and returns when the window has been closed: it is
+    // hidden then and the preview has no document. This showing makes no document of its
+    // own and does not load the command-line file; the caption follows the caption rule with
+    // the document's Title. Closing it does not end the program. The window must not be
+    // shown modally already.
+    void ShowModal(TQRPrinter& document, TPrinterOrientation orientation);
+
+    // Loads a report file into the document the preview shows and presents its page 1: what
+    // the Load command does once a file has been chosen.
+    void LoadReport(const std::string& path);
+
+    // Page spin edit to the document's pages, fit the page, ZoomToFit down, zoom to seZoom.
+    void Init();
+
+    void FormShow();
+    void FormActivate();
+    void FormClose();
+    void LoadClick();
+    void SaveClick();
+    void PrintClick();
+    void PrintSetupClick();
+    void sb_LayoutClick();
+    void sbFirstPageClick();
+    void sbPreviousPageClick();
+    void sbNextPageClick();
+    void sbLastPageClick();
+    void sePageChange();
+    void ZoomToFitClick();
+    void ZoomTo100Click();
+    void ZoomToWidthClick();
+    void seZoomChange();
+    void QRPreviewPageAvailable(preview::TQRPreview& sender, std::int32_t PageNum);
+    void BitBtnExitClick();
+
+    // Components, owned by the window.
+    QWidget* Panel1 = nullptr;
+    preview::TQRPreview* QRPreview = nullptr;
+    QLabel* Label1 = nullptr;
+    TSpinEdit* sePage = nullptr;
+    QToolButton* sbFirstPage = nullptr;
+    QToolButton* sbPreviousPage = nullptr;
+    QToolButton* sbNextPage = nullptr;
+    QToolButton* sbLastPage = nullptr;
+    QLabel* Label3 = nullptr;
+    TSpinEdit* seZoom = nullptr;
+    QToolButton* ZoomToFit = nullptr;
+    QToolButton* ZoomTo100 = nullptr;
+    QToolButton* ZoomToWidth = nullptr;
+    QToolButton* sb_Layout = nullptr;
+    QToolButton* PrintSetup = nullptr;
+    QToolButton* Print = nullptr;
+    QToolButton* Load = nullptr;
+    QToolButton* Save = nullptr;
+    QPushButton* BitBtnExit = nullptr;
+    QLabel* Label2 = nullptr;
+    QButtonGroup* ZoomGroup = nullptr;  // group 1: ZoomToFit, ZoomTo100, ZoomToWidth
+    TPrintDialog PrintDialog1;
+
+  signals:
+    // The window has been closed (and hidden).
+    void Closed();
+
+  protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void BuildComponents();
+    void BuildShortcuts();
+    // Runs a handler as the controls do: an error that escapes it goes to a message box.
+    void Guarded(const std::function<void()>& handler);
+    void Wire(QToolButton* button, void (TTav_FolivexFrm::*handler)());
+    // Steps seZoom as its buttons do (the zoom keys and Ctrl+wheel).
+    void StepZoom(std::int32_t direction);
+    std::int32_t PageTotal() const;
+    void OfferPdfInstead(TQRPrinter& document);
+
+    std::string m_commandLineFile;
+    std::unique_ptr<ViewerDialogs> m_dialogs;
+    std::unique_ptr<TQRPrinter> m_ownDocument;  // the document FormShow made
+    TQRPrinter* m_viewerDocument = nullptr;     // m_ownDocument or the presented one
+    TQRPrinter* m_presented = nullptr;          // set while ShowModal presents a document
+    TPrinterOrientation m_presentedOrientation = poPortrait;
+    bool m_commandLineLoaded = false;
+    std::unique_ptr<exporter::TQRTextFilter> QRTextFilter1;
+    std::unique_ptr<exporter::TQRCSVFilter> QRCSVFilter1;
+    std::unique_ptr<exporter::TQRHTMLFilter> QRHTMLFilter1;
+};
+
+}  // namespace qrp::app

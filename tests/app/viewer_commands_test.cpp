@@ -1,0 +1,247 @@
+// The window's commands: Load, Save (report file, export formats, PDF), Print, printer
+// setup and orientation, and the keyboard, wheel and drop additions.
+#include <fstream>
+
+#include <QApplication>
+#include <QMimeData>
+#include <QTest>
+#include <QToolButton>
+#include <QUrl>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+#include "app/application_printer.h"
+#include "app/spin_edit.h"
+#include "preview/preview.h"
+#include "viewer_fixture.h"
+
+namespace qrp::test {
+namespace {
+
+std::string Head(const std::filesystem::path& path, std::size_t bytes) {
+    std::ifstream in(path, std::ios::binary);
+    std::string head(bytes, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(bytes));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    return head;
+}
+
+// The pages the fake printer drew, by the tag in each page's bounds.
+int PagesDrawn(const FakePrinter& printer) {
+    int drawn = 0;
+    for (const std::string& line : printer.Log)
+        drawn += line.rfind("StretchDraw", 0) == 0;
+    return drawn;
+}
+
+TEST_F(ViewerTest, LoadingAFileThatDoesNotExistSaysSoAndKeepsTheReport) {
+    const std::string path = WriteReport("kept.qrp", 2);
+    auto& w = ShowWindow(path);
+    const QString caption = w.windowTitle();
+    const std::string missing = (m_scratch / "gone.qrp").string();
+    m_dialogs->FileAnswers.push_back(app::FileChoice{missing, 1});
+    w.Load->click();
+    ASSERT_EQ(m_dialogs->FileFilters.back(), "Report files (*.qrp)|*.qrp");
+    ASSERT_EQ(m_dialogs->Messages, std::vector<std::string>{"載入檔案錯誤!" + missing});
+    EXPECT_EQ(w.windowTitle(), caption);
+    EXPECT_EQ(Document().PageTotal(), 2);
+}
+
+TEST_F(ViewerTest, ADamagedReportEndsTheLoadInAMessageBox) {
+    auto& w = ShowWindow();
+    const std::filesystem::path damaged = m_scratch / "damaged.qrp";
+    WriteFileBytes(damaged, std::vector<std::uint8_t>(40, 0x5A));
+    m_dialogs->FileAnswers.push_back(app::FileChoice{damaged.string(), 1});
+    w.Load->click();
+    ASSERT_EQ(m_dialogs->Messages.size(), 1u);
+    EXPECT_FALSE(m_dialogs->Messages[0].empty());
+    EXPECT_EQ(Document().Status(), dsReady);
+    EXPECT_TRUE(w.isVisible());
+}
+
+TEST_F(ViewerTest, SavingAsAReportFileLooksOnlyAtTheFileNameForAnExtension) {
+    auto& w = ShowWindow(WriteReport("source.qrp", 2));
+    std::filesystem::create_directory(m_scratch / "a.b");
+    const std::filesystem::path bare = m_scratch / "a.b" / "report";
+    const std::filesystem::path named = m_scratch / "a.b" / "copy.dat";
+    m_dialogs->FileAnswers.push_back(app::FileChoice{bare.string(), 1});
+    m_dialogs->FileAnswers.push_back(app::FileChoice{named.string(), 1});
+    w.Save->click();
+    w.Save->click();
+    EXPECT_TRUE(std::filesystem::exists(bare.string() + ".qrp"));
+    EXPECT_FALSE(std::filesystem::exists(bare));
+    EXPECT_TRUE(std::filesystem::exists(named));
+    EXPECT_EQ(ReadFileBytes(named), ReadFileBytes(m_scratch / "source.qrp"));
+    EXPECT_TRUE(m_dialogs->Messages.empty());
+}
+
+TEST_F(ViewerTest, SaveOffersTheLibrarysFormatsThenPdfAndEachIndexWritesItsFormat) {
+    auto& w = ShowWindow(WriteReport("formats.qrp", 2));
+    const std::string library = exporter::FilterLibrary().BuildSaveFilter();
+    const auto out = [this](const char* name) { return (m_scratch / name).string(); };
+    m_dialogs->FileAnswers = {app::FileChoice{out("t.txt"), 2}, app::FileChoice{out("c.csv"), 3},
+                              app::FileChoice{out("h.htm"), 4}, app::FileChoice{out("doc"), 5}};
+    for (int i = 0; i < 4; ++i)
+        w.Save->click();
+    EXPECT_EQ(m_dialogs->FileFilters.front(), library + "|PDF document (*.PDF)|*.PDF");
+    EXPECT_TRUE(m_dialogs->Messages.empty()) << m_dialogs->Messages.front();
+    // Blank pages have no text: the export files exist and stay short.
+    EXPECT_TRUE(std::filesystem::exists(out("t.txt")));
+    EXPECT_TRUE(std::filesystem::exists(out("c.csv")));
+    EXPECT_TRUE(std::filesystem::exists(out("h.htm")));
+    EXPECT_EQ(Head(out("doc.pdf"), 5), "%PDF-");
+}
+
+TEST_F(ViewerTest, ACancelledExportLeavesNoFileBehind) {
+    auto& w = ShowWindow(WriteReport("cancel.qrp", 4));
+    m_dialogs->CancelAtProgress = 2;
+    m_dialogs->FileAnswers.push_back(app::FileChoice{(m_scratch / "t.txt").string(), 2});
+    w.Save->click();
+    EXPECT_EQ(m_dialogs->ProgressLabels, std::vector<std::string>{"Exporting..."});
+    EXPECT_FALSE(std::filesystem::exists(m_scratch / "t.txt"));
+    EXPECT_TRUE(Document().CancelRequested());
+}
+
+TEST_F(ViewerTest, PrintCopiesTheDialogsChoicesAndARangeDoesNotStickToTheNextPrint) {
+    auto& w = ShowWindow(WriteReport("print.qrp", 6));
+    app::SetPrinterCopies(*m_appPrinter, 2);
+    m_dialogs->PrintAnswers.push_back([](app::TPrintDialog& d, PrinterObject&) {
+        EXPECT_EQ(d.MaxPage, 6);
+        EXPECT_EQ(d.ToPage, 6);
+        d.PrintRange = app::prPageNums;
+        d.FromPage = 3;
+        d.ToPage = 5;
+        return true;
+    });
+    m_dialogs->PrintAnswers.push_back([](app::TPrintDialog& d, PrinterObject&) {
+        EXPECT_EQ(d.FromPage, 3);  // the dialog's values persist
+        d.PrintRange = app::prAllPages;
+        return true;
+    });
+    w.Print->click();
+    EXPECT_EQ(PagesDrawn(DocumentPrinter()), 3);
+    EXPECT_EQ(Document().Settings().Copies(), 2);
+    DocumentPrinter().Log.clear();
+    w.Print->click();
+    EXPECT_EQ(PagesDrawn(DocumentPrinter()), 6);
+    EXPECT_EQ(m_dialogs->ProgressLabels, (std::vector<std::string>{"Printing...", "Printing..."}));
+    EXPECT_TRUE(m_dialogs->Messages.empty());
+}
+
+TEST_F(ViewerTest, CancelOnTheProgressDisplayStopsThePrint) {
+    auto& w = ShowWindow(WriteReport("stop.qrp", 8));
+    m_dialogs->CancelAtProgress = 2;
+    m_dialogs->PrintAnswers.push_back([](app::TPrintDialog&, PrinterObject&) { return true; });
+    w.Print->click();
+    EXPECT_LT(PagesDrawn(DocumentPrinter()), 8);
+    EXPECT_GT(PagesDrawn(DocumentPrinter()), 0);
+}
+
+TEST_F(ViewerTest, ACancelledPrintDialogPrintsNothing) {
+    auto& w = ShowWindow(WriteReport("no.qrp", 2));
+    m_dialogs->PrintAnswers.push_back([](app::TPrintDialog&, PrinterObject&) { return false; });
+    w.Print->click();
+    EXPECT_EQ(PagesDrawn(DocumentPrinter()), 0);
+}
+
+TEST_F(ViewerTest, PrintingWithoutAnyPrinterSaysSoAndOffersAPdf) {
+    auto& w = ShowWindow(WriteReport("pdf.qrp", 2));
+    UseApplicationPrinter(std::make_unique<FakePrinter>(std::vector<FakePrinterInfo>{}, -1));
+    m_dialogs->ConfirmAnswers.push_back(true);
+    m_dialogs->FileAnswers.push_back(app::FileChoice{(m_scratch / "out").string(), 1});
+    w.Print->click();
+    ASSERT_EQ(m_dialogs->Questions.size(), 1u);
+    EXPECT_EQ(m_dialogs->Questions[0].rfind("No printer is installed.", 0), 0u);
+    EXPECT_EQ(m_dialogs->FileFilters.back(), "PDF document (*.PDF)|*.PDF");
+    EXPECT_EQ(Head(m_scratch / "out.pdf", 5), "%PDF-");
+
+    m_dialogs->ConfirmAnswers.push_back(false);
+    w.Print->click();
+    EXPECT_EQ(m_dialogs->Questions.size(), 2u);
+    EXPECT_TRUE(m_dialogs->Messages.empty());
+}
+
+TEST_F(ViewerTest, ThePrintersErrorsEndTheCommandInAMessageBox) {
+    auto& w = ShowWindow(WriteReport("err.qrp", 2));
+    FakePrinterInfo bare;
+    bare.DefaultMode.reset();  // offers no device settings
+    UseApplicationPrinter(std::make_unique<FakePrinter>(std::vector<FakePrinterInfo>{bare}, 0));
+    m_dialogs->PrintAnswers.push_back([](app::TPrintDialog&, PrinterObject&) { return true; });
+    w.Print->click();
+    EXPECT_EQ(m_dialogs->Messages, std::vector<std::string>{"Operation not supported on selected printer"});
+    EXPECT_EQ(PagesDrawn(DocumentPrinter()), 0);
+}
+
+TEST_F(ViewerTest, TurningThePageTwiceReturnsAndSetsTheApplicationPrinterBothTimes) {
+    auto& w = ShowWindow(WriteReport("turn.qrp", 1));
+    const TPrinterOrientation start = Document().Orientation();
+    w.sb_Layout->click();
+    EXPECT_NE(Document().Orientation(), start);
+    EXPECT_EQ(m_appPrinter->Orientation(), Document().Orientation());
+    const QSize turned = w.QRPreview->PageImage().size();
+    EXPECT_GT(turned.width(), turned.height());
+    EXPECT_EQ(w.seZoom->Text(), QString::number(w.QRPreview->Zoom()));
+    w.sb_Layout->click();
+    EXPECT_EQ(Document().Orientation(), start);
+    EXPECT_EQ(m_appPrinter->Orientation(), start);
+    const QSize back = w.QRPreview->PageImage().size();
+    EXPECT_LT(back.width(), back.height());
+    EXPECT_TRUE(m_dialogs->Messages.empty());
+}
+
+TEST_F(ViewerTest, TurningThePageWorksWithoutAnyPrinter) {
+    auto& w = ShowWindow(WriteReport("turn.qrp", 1));
+    UseApplicationPrinter(std::make_unique<FakePrinter>(std::vector<FakePrinterInfo>{}, -1));
+    w.sb_Layout->click();
+    EXPECT_TRUE(m_dialogs->Messages.empty());
+    const QSize turned = w.QRPreview->PageImage().size();
+    EXPECT_GT(turned.width(), turned.height());
+}
+
+TEST_F(ViewerTest, PrinterSetupShowsTheDialogOnTheApplicationPrinter) {
+    auto& w = ShowWindow();
+    w.PrintSetup->click();
+    EXPECT_EQ(m_dialogs->PrinterSetups, 1);
+}
+
+TEST_F(ViewerTest, KeysWheelAndDropDriveTheSameCommands) {
+    const std::string path = WriteReport("keys.qrp", 3);
+    auto& w = ShowWindow(path);
+    QTest::keyClick(&w, Qt::Key_PageDown);
+    EXPECT_EQ(w.QRPreview->PageNumber(), 2);
+    QTest::keyClick(&w, Qt::Key_End);
+    EXPECT_EQ(w.QRPreview->PageNumber(), 3);
+    QTest::keyClick(&w, Qt::Key_Home);
+    EXPECT_EQ(w.QRPreview->PageNumber(), 1);
+
+    QTest::keyClick(&w, Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(w.QRPreview->Zoom(), 100);
+    EXPECT_TRUE(w.ZoomTo100->isChecked());
+    QTest::keyClick(&w, Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(w.QRPreview->Zoom(), 90);
+
+    QWidget* viewport = w.QRPreview->viewport();
+    const QPointF at(10, 10);
+    QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &wheel);
+    EXPECT_EQ(w.QRPreview->Zoom(), 100);
+
+    const std::string other = WriteReport("dropped.qrp", 2);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(other))});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &drop);
+    EXPECT_EQ(Document().PageTotal(), 2);
+    EXPECT_EQ(w.windowTitle(), QString::fromStdString(other) + " - 2 pages");
+
+    QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(w.isVisible());
+}
+
+}  // namespace
+}  // namespace qrp::test
