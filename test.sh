@@ -10,7 +10,7 @@ build=build
 extra=(-DQRP_BUILD_BENCH=ON)
 if [ "${1:-}" = "--sanitize" ]; then
   build=build-asan
-  extra=(-DQRP_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+  extra=(-DQRP_SANITIZE=ON -DCMAKE_BUILD_TYPE=Sanitize)
 fi
 
 bash scripts/setup-deps.sh

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQRP_BUILD_FUZZ=ON -DQRP_BUILD_TESTS=OFF \
   -DQRP_BUILD_GUI=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build-fuzz -j "$(nproc)"
+cmake --build build-fuzz -j "$(nproc)" --target fuzzers
 for target in build-fuzz/fuzz/*_fuzz; do
   name=$(basename "$target")
   work=$(mktemp -d)
