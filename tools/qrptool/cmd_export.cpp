@@ -45,11 +45,7 @@ int RunExport(const Args& args) {
     const ParsedArgs parsed = ParseArgs(args, {"-o", "--output", "--format", "--separator", "--encoding"}, {});
     if (parsed.positional.size() != 1)
         throw UsageError{"expected one report file"};
-    std::string output = parsed.Value("-o");
-    if (output.empty())
-        output = parsed.Value("--output");
-    if (output.empty())
-        throw UsageError{"missing -o OUT"};
+    const std::string output = parsed.Output("OUT");
     const std::string format = parsed.Value("--format");
     if (format.empty())
         throw UsageError{"missing --format text|csv|html"};

@@ -14,11 +14,7 @@ int RunPage(const Args& args) {
     const ParsedArgs parsed = ParseArgs(args, {"-o", "--output"}, {});
     if (parsed.positional.size() != 2)
         throw UsageError{"expected a report file and a page number"};
-    std::string output = parsed.Value("-o");
-    if (output.empty())
-        output = parsed.Value("--output");
-    if (output.empty())
-        throw UsageError{"missing -o OUT.emf"};
+    const std::string output = parsed.Output("OUT.emf");
     const auto n = static_cast<std::int32_t>(
         ParseNumber(parsed.positional[1], "the page number", 1, std::numeric_limits<std::int32_t>::max()));
     TQRPageList list;

@@ -134,9 +134,7 @@ int RunPdf(const Args& args) {
         throw UsageError{"expected one report file"};
     PrintRequest request;
     request.file = parsed.positional[0];
-    request.pdf = parsed.Value("-o").empty() ? parsed.Value("--output") : parsed.Value("-o");
-    if (request.pdf.empty())
-        throw UsageError{"missing -o OUT.pdf"};
+    request.pdf = parsed.Output("OUT.pdf");
     request.orientation = OrientationOption(parsed);
     request.first = PageOption(parsed, "--from", "the first page");
     request.last = PageOption(parsed, "--to", "the last page");

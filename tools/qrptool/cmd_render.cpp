@@ -68,11 +68,7 @@ int RunRender(const Args& args) {
     const ParsedArgs parsed = ParseArgs(args, {"-o", "--output", "--page", "--width", "--dpi"}, {});
     if (parsed.positional.size() != 1)
         throw UsageError{"expected one report or EMF file"};
-    std::string output = parsed.Value("-o");
-    if (output.empty())
-        output = parsed.Value("--output");
-    if (output.empty())
-        throw UsageError{"missing -o OUT.png|OUT.svg|OUT.pdf"};
+    const std::string output = parsed.Output("OUT.png|OUT.svg|OUT.pdf");
     const Format format = FormatOf(output);
     const std::string page = parsed.Value("--page");
     const auto n = page.empty() ? 1

@@ -9,6 +9,15 @@ std::string ParsedArgs::Value(const std::string& option) const {
     return it == values.end() ? std::string() : it->second;
 }
 
+std::string ParsedArgs::Output(const char* what) const {
+    std::string output = Value("-o");
+    if (output.empty())
+        output = Value("--output");
+    if (output.empty())
+        throw UsageError{std::string("missing -o ") + what};
+    return output;
+}
+
 ParsedArgs ParseArgs(const Args& args, std::initializer_list<const char*> valueOptions,
                      std::initializer_list<const char*> flagOptions) {
     const auto isOneOf = [](const std::string& name, std::initializer_list<const char*> options) {

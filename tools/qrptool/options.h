@@ -19,6 +19,8 @@ struct ParsedArgs {
 
     bool Has(const std::string& flag) const { return flags.contains(flag); }
     std::string Value(const std::string& option) const;
+    // The file named by -o or --output; UsageError "missing -o <what>" when neither is given.
+    std::string Output(const char* what) const;
 };
 
 // Throws UsageError for an unknown option or a missing value. "--name=value" is accepted
