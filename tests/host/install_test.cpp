@@ -34,7 +34,7 @@ TEST(Install, PutsProgramsLibraryHeaderAndDesktopFilesInPlace) {
     std::cout << listing;
 
     for (const char* expected :
-         {"bin/qrpview", "bin/qrptool", "lib/libqrpviewer.so", "include/qrpviewer.h",
+         {"bin/qrpview", "bin/qrptool", "lib/libqrpviewer.so", "lib/qrpview/qrptool-print.so", "include/qrpviewer.h",
           "share/applications/qrpview.desktop", "share/mime/packages/qrpview.xml",
           "share/icons/hicolor/scalable/apps/qrpview.svg", "share/qrpview/fonts/qrpview-fonts.conf"})
         EXPECT_TRUE(std::find(listed.begin(), listed.end(), expected) != listed.end()) << expected << "\n" << listing;
@@ -42,6 +42,14 @@ TEST(Install, PutsProgramsLibraryHeaderAndDesktopFilesInPlace) {
     // The installed program finds its library next door, not in the build tree.
     const CommandResult libraries = test::Run("ldd " + Quoted((stage / "bin/qrpview").string()));
     EXPECT_NE(libraries.out.find((stage / "bin/../lib/libqrpviewer.so").string()), std::string::npos) << libraries.out;
+
+    // The installed tool loads its printing module from the installed tree.
+    const fs::path pdf = scratch / "installed-tool.pdf";
+    const CommandResult printed =
+        test::Run(Quoted((stage / "bin/qrptool").string()) + " pdf " +
+                  Quoted((BinaryDir() / "samples" / "sample.qrp").string()) + " -o " + Quoted(pdf.string()));
+    EXPECT_EQ(printed.status, 0) << printed.out;
+    EXPECT_TRUE(fs::is_regular_file(pdf)) << printed.out;
 }
 
 }  // namespace

@@ -64,18 +64,24 @@ TEST_F(QrptoolRender, SvgAndPdf) {
 }
 
 TEST_F(QrptoolRender, PngHoldsExactlyTheRenderedPixels) {
-    // The tool writes its PNGs itself: the file must read back as the very image drawn.
-    EmfBuilder b;
-    b.Add(emf::kEmrCreateBrushIndirect, {1, 0, 0x00336699, 0}).Add(emf::kEmrSelectObject, {1});
-    b.Add(emf::kEmrEllipse, {10, 10, 90, 60});
-    const auto bytes = b.Finish();
-    const std::string emf = Out("shapes.emf");
-    WriteFileBytes(emf, bytes);
-    ASSERT_EQ(Qrptool("render " + emf + " --width 333 -o " + Out("shapes.png")), 0);
-    const QImage written(QString::fromStdString(Out("shapes.png")));
-    const QImage drawn = render::RenderToImage(bytes, {333, 96});
-    ASSERT_EQ(written.size(), drawn.size());
-    EXPECT_EQ(written.convertToFormat(QImage::Format_RGB32), drawn);
+    // The tool writes its PNGs itself, deflating bands of rows side by side: the file must
+    // read back as the very image drawn, from a short page (one band) to a tall one.
+    for (const std::int32_t frameBottom : {100, 2540, 25400}) {
+        SCOPED_TRACE(frameBottom);
+        const std::int32_t height = frameBottom * 100 / 2540;  // in the 100 dpi device's pixels
+        EmfBuilder b(2540, frameBottom, 1000, 254);
+        b.Add(emf::kEmrCreateBrushIndirect, {1, 0, 0x00336699, 0}).Add(emf::kEmrSelectObject, {1});
+        b.Add(emf::kEmrEllipse, {10, 2, 90, height / 2});
+        b.Add(emf::kEmrRectangle, {5, height / 3, 60, height - 1});
+        const auto bytes = b.Finish();
+        const std::string emf = Out("shapes.emf");
+        WriteFileBytes(emf, bytes);
+        ASSERT_EQ(Qrptool("render " + emf + " --width 333 -o " + Out("shapes.png")), 0);
+        const QImage written(QString::fromStdString(Out("shapes.png")));
+        const QImage drawn = render::RenderToImage(bytes, {333, 96});
+        ASSERT_EQ(written.size(), drawn.size());
+        EXPECT_EQ(written.convertToFormat(QImage::Format_RGB32), drawn);
+    }
 }
 
 TEST_F(QrptoolRender, ErrorsAndUsage) {
