@@ -6,6 +6,7 @@
 #include "emf_format.h"
 #include "path_builder.h"
 #include "player_p.h"
+#include "symbol_fonts.h"
 
 namespace qrp::emf {
 
@@ -185,6 +186,8 @@ void Playback::DrawTextRun(PointF reference, std::u16string text, std::vector<Po
             m_dc.position = Add(origin, Scaled(logicalTotal, horizontal == kTaRight ? -1 : 1));
         }
     }
+    if ((options & kEtoGlyphIndex) == 0)
+        MapSymbolText(SymbolFontOf(fontObject.faceName), text);
     run.text = std::move(text);
     bool finite = std::isfinite(run.font.height) && std::isfinite(run.font.width) && std::isfinite(run.font.escapement);
     for (const PointF& p : run.origins)

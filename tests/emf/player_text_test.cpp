@@ -75,6 +75,30 @@ TEST(PlayerText, AnsiTextByTheFontCharset) {
     EXPECT_NE(text.find("text \"c€é\""), std::string::npos);
 }
 
+TEST(PlayerText, SymbolFontCodesBecomeTheCharactersTheyShow) {
+    EmfBuilder b;
+    b.Font(1, -12, u"Symbol", 0, kSymbolCharset).Add(kEmrSelectObject, {1});
+    b.TextA(0, 0, {'a', 'b', 0xA3, '1', 0xFE}, {});  // bytes: U+F0xx by the symbol charset
+    b.TextW(0, 10, u"\uF070W", {});                  // Unicode: the font's own range or plain
+    b.Font(2, -12, u"WINGDINGS", 0, kSymbolCharset).Add(kEmrSelectObject, {2});
+    b.TextW(0, 20, u"\uF0FE\uF0A8\uF06C\uF081\uF024", {3, 3, 3, 3, 3});  // the last has no BMP character
+    b.TextW(0, 30, u"\u00FC", {});
+    b.Font(3, -12, u"Arial").Add(kEmrSelectObject, {3}).TextW(0, 40, u"\uF061a", {});  // not a symbol font
+    b.Font(4, -12, u"Wingdings", 0, kSymbolCharset).Add(kEmrSelectObject, {4});
+    Bytes glyphs;  // glyph indices are the font's own business
+    glyphs.I32s({0, 0, 0, 0}).U32(1).F32(1).F32(1).I32(0).I32(50).U32(1).U32(76).U32(kEtoGlyphIndex);
+    glyphs.I32s({0, 0, 0, 0}).U32(0).U32(0x00FC);
+    b.Add(kEmrExtTextOutW, glyphs);
+    const std::string text = Play(b.Finish());
+    EXPECT_NE(text.find("text \"αβ≤1⎭\""), std::string::npos) << text;
+    EXPECT_NE(text.find("text \"πΩ\""), std::string::npos) << text;
+    EXPECT_NE(text.find("text \"☑◻●①\uF024\""), std::string::npos) << text;  // U+F024 kept
+    EXPECT_NE(text.find("origins=[0.00,20.00 3.00,20.00 6.00,20.00 9.00,20.00 12.00,20.00]"), std::string::npos);
+    EXPECT_NE(text.find("text \"✓\""), std::string::npos) << text;
+    EXPECT_NE(text.find("text \"\uF061a\""), std::string::npos) << text;  // U+F061 a, as drawn
+    EXPECT_NE(text.find("text \"ü\""), std::string::npos) << text;        // glyph 0xFC
+}
+
 TEST(PlayerText, HeightZeroIsTwelvePointsOnTheReferenceDevice) {
     // 12 pt on the builder's 100 dpi device is 16.67 device pixels, whatever the mapping.
     EmfBuilder b;

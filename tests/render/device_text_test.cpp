@@ -164,6 +164,19 @@ TEST(DeviceText, CharactersTheFontLacksComeFromAFallback) {
     EXPECT_EQ(InkCount(image, QRect(85, 0, 30, 100)), 0);
 }
 
+TEST(DeviceText, SymbolAndWingdingsTextDrawsTheCharactersItStandsFor) {
+    // The player hands over Unicode for these faces; every character must show, although
+    // the system's twin of Symbol has its glyphs under symbol codes only.
+    for (const auto& [face, text] : {std::pair{u"Symbol", u"αΣ∀"}, std::pair{u"Wingdings", u"✓☑●"}}) {
+        emf::TextRun run = TextAt(text, 0, 10);
+        run.font.faceName = face;
+        run.origins = {{10, 10}, {70, 10}, {130, 10}};
+        const QImage image = DrawRun(run);
+        for (int origin : {10, 70, 130})
+            EXPECT_GT(InkCount(image, QRect(origin, 0, 30, 100)), 10) << QString::fromStdU16String(text).toStdString();
+    }
+}
+
 TEST(DeviceText, VectorOutputKeepsRealText) {
     QTemporaryDir dir;
     const QString path = dir.filePath("text.svg");

@@ -1,5 +1,6 @@
 // A PNG writer for the pages qrptool renders: 8-bit RGB, each row filtered against the one
-// above (a page's rows repeat a lot), deflated at zlib's fastest level.
+// above (a page's rows repeat a lot), deflated at zlib's fastest level in bands of rows
+// side by side, one per core.
 //
 // Qt's writer (QImage::save) serves every format through plugins: saving one PNG loads all
 // of the image plugins installed, and libpng tries five filters on every row. Both together
