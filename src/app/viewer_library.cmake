@@ -3,9 +3,9 @@
 # stay private to it, so a host linking its own copies of them cannot mix the two.
 include(GNUInstallDirs)
 
-add_library(qrpviewer SHARED host_exports.cpp viewer_main.cpp)
+add_library(qrpviewer SHARED host_exports.cpp viewer_command_line.cpp viewer_main.cpp)
 target_include_directories(qrpviewer PUBLIC ${PROJECT_SOURCE_DIR}/include)
-target_link_libraries(qrpviewer PRIVATE qrp_viewer)
+target_link_libraries(qrpviewer PRIVATE qrp_viewer qrp_version)
 set_target_properties(qrpviewer PROPERTIES
   CXX_VISIBILITY_PRESET hidden
   VISIBILITY_INLINES_HIDDEN ON

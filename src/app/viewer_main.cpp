@@ -14,20 +14,26 @@
 #include "application_printer.h"
 #include "export/filter_library.h"
 #include "host_setup.h"
+#include "qrp_version.h"
 #include "qrpviewer.h"
 #include "render/font_setup.h"
+#include "viewer_command_line.h"
 #include "viewer_window.h"
 
 extern "C" int QrpViewerMain(int argc, char** argv) {
+    if (const auto status = qrp::app::AnswerWithoutWindow(argc, argv))
+        return *status;
     qrp::render::UseProjectFontConfig();
     QApplication app(argc, argv);  // takes Qt's own options out of argv
     QApplication::setApplicationName(QStringLiteral("qrpview"));
+    QApplication::setApplicationVersion(QStringLiteral(QRP_VERSION));
+    const std::string report = qrp::app::ReportFileArgument(app, argc, argv);
     qrp::app::ConnectCoreToQt();
     int status = 1;
     try {
         const qrp::exporter::FilterLibraryOwner filterLibrary;
         {
-            qrp::app::TTav_FolivexFrm window(argc > 1 ? std::string(argv[1]) : std::string());
+            qrp::app::TTav_FolivexFrm window(report);
             window.show();
             // Without a window manager (a bare virtual display) nothing else activates it.
             window.activateWindow();

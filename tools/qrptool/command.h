@@ -29,6 +29,7 @@ int RunCheck(const Args& args);
 int RunExport(const Args& args);
 // Only in builds with the Qt parts (QRP_WITH_RENDER).
 int RunRender(const Args& args);
+int RunThumbnail(const Args& args);
 // In the printing module (print_module.h).
 int RunPrint(const Args& args);
 int RunPdf(const Args& args);

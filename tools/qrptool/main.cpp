@@ -5,6 +5,7 @@
 #include <string>
 
 #include "command.h"
+#include "qrp_version.h"
 #ifdef QRP_WITH_PRINT
 #include "print_module.h"
 #endif
@@ -45,6 +46,12 @@ const Command kCommands[] = {
      "PNG (on white) and SVG are --width pixels wide (height from the page's aspect) or the\n"
      "page's size at --dpi (default 96); a PDF page has the page's physical size.\n",
      qrp::tool::RunRender},
+    {"thumbnail", "draw page 1 as a PNG thumbnail for file managers",
+     "usage: qrptool thumbnail FILE OUT.png SIZE\n"
+     "Draws page 1 of a report into OUT.png, SIZE pixels (1 to 4096) on its longer side, as\n"
+     "a freedesktop thumbnailer does (qrptool thumbnail %i %o %s). A report that cannot be\n"
+     "read ends with exit status 1 and no OUT.png.\n",
+     qrp::tool::RunThumbnail},
 #endif
 #ifdef QRP_WITH_PRINT
     {"print", "print a report on a printer or into a PDF file",
@@ -81,9 +88,9 @@ const Command kCommands[] = {
 }
 
 void PrintHelp(std::FILE* out) {
-    std::fputs("usage: qrptool COMMAND [ARGS...]\n\ncommands:\n", out);
+    std::fputs("usage: qrptool COMMAND [ARGS...]\n       qrptool --help | --version\n\ncommands:\n", out);
     for (const Command& command : kCommands)
-        std::fprintf(out, "  %-8s %s\n", command.name, command.summary);
+        std::fprintf(out, "  %-9s %s\n", command.name, command.summary);
     std::fputs("\n'qrptool COMMAND --help' describes a command.\n", out);
 }
 
@@ -97,6 +104,10 @@ int main(int argc, char** argv) {
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         PrintHelp(stdout);
+        return 0;
+    }
+    if (name == "--version") {
+        std::puts("qrptool " QRP_VERSION);
         return 0;
     }
     for (const Command& command : kCommands) {

@@ -1,0 +1,73 @@
+#include "viewer_command_line.h"
+
+#include <cstdio>
+#include <string_view>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QStringList>
+
+#include "qrp_version.h"
+
+namespace qrp::app {
+
+namespace {
+
+struct ViewerOptions {
+    QCommandLineParser parser;
+    QCommandLineOption help = parser.addHelpOption();
+    QCommandLineOption version = parser.addVersionOption();
+
+    ViewerOptions() {
+        parser.setApplicationDescription(QStringLiteral("Views and prints saved report files (.qrp)."));
+        parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The report file to open."),
+                                     QStringLiteral("[FILE]"));
+    }
+};
+
+QStringList Arguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+}  // namespace
+
+std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
+    ViewerOptions options;
+    // Qt's own options (-platform, -style, ...) are unknown to this parse; only the two
+    // answers are looked for, the rest waits for the application.
+    options.parser.parse(Arguments(argc, argv));
+    if (options.parser.isSet(options.version)) {
+        std::puts("qrpview " QRP_VERSION);
+        return 0;
+    }
+    if (!options.parser.isSet(options.help))
+        return std::nullopt;
+    int coreArgc = argc;
+    const QCoreApplication core(coreArgc, argv);  // the usage line names the program from it
+    std::fputs(qUtf8Printable(options.parser.helpText()), stdout);
+    return 0;
+}
+
+std::string ReportFileArgument(const QCoreApplication& app, int argc, char** argv) {
+    ViewerOptions options;
+    // Ends the program with Qt's message for an unknown option; answers --help-all, which
+    // lists Qt's options and so needs the application.
+    options.parser.process(app);
+    if (options.parser.positionalArguments().isEmpty())
+        return {};
+    // The parser's first positional argument, taken from argv itself: a file name need not
+    // be valid in the locale's encoding, and a trip through QString could change it.
+    bool afterDashes = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (afterDashes || arg.size() < 2 || arg[0] != '-')
+            return std::string(arg);
+        afterDashes = arg == "--";
+    }
+    return {};
+}
+
+}  // namespace qrp::app

@@ -1,0 +1,86 @@
+// qrptool thumbnail: page 1 of a report as a small PNG, the freedesktop thumbnailer that
+// file managers run for every report they list (data/desktop/qrpview.thumbnailer).
+//
+// A file manager waits for it, so it reads one page and nothing else, and it never touches
+// a display: it may run in a sandbox without one. It either leaves a whole PNG at OUT or
+// nothing at all: a file manager takes any file it finds there for the thumbnail.
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "command.h"
+#include "gui_app.h"
+#include "options.h"
+#include "png_writer.h"
+#include "render/page_renderer.h"
+#include "report/errors.h"
+#include "report/messages.h"
+#include "report/page_list.h"
+#include "report/page_picture.h"
+
+namespace qrp::tool {
+
+namespace {
+
+constexpr std::int64_t kMaxThumbnailSide = 4096;
+
+std::vector<std::uint8_t> FirstPage(const std::string& path) {
+    TQRPageList list;
+    list.OpenReport(path);
+    const auto picture = list.FetchPage(1);
+    if (!picture)
+        throw EQRError(messages::pageOutOfRange(1));
+    return picture->Bytes();
+}
+
+// Writes the PNG beside `output` under a temporary name and renames it into place, so that
+// a failed write leaves neither a partial file nor a changed one.
+void WriteThumbnail(const QImage& image, const std::string& input, const std::string& output) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::equivalent(input, output, error))
+        throw FileError(messages::cannotCreateFile(output, messages::fileIsOpenReport()));
+    const fs::path target(output);
+    std::string temporary = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0)
+        throw FileError(messages::cannotCreateFile(output, messages::systemReason(errno)));
+    // mkstemp makes the file private; the PNG gets the mode any new file would get.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    close(fd);
+    if (!WritePng(image, temporary) || std::rename(temporary.c_str(), output.c_str()) != 0) {
+        const int reason = errno;
+        fs::remove(temporary, error);
+        throw FileError(messages::cannotCreateFile(output, messages::systemReason(reason)));
+    }
+}
+
+}  // namespace
+
+int RunThumbnail(const Args& args) {
+    const ParsedArgs parsed = ParseArgs(args, {}, {});
+    if (parsed.positional.size() != 3)
+        throw UsageError{"expected FILE OUT.png SIZE"};
+    const std::string& input = parsed.positional[0];
+    const std::string& output = parsed.positional[1];
+    const auto side = ParseNumber(parsed.positional[2], "the size", 1, kMaxThumbnailSide);
+
+    const std::vector<std::uint8_t> emf = FirstPage(input);
+    // The longer side of the page becomes `side` pixels.
+    const QSizeF mm = render::FrameSizeMm(emf);
+    const render::RasterSize size{.dpi = static_cast<double>(side) * 25.4 / std::max(mm.width(), mm.height())};
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    StartGui();
+    WriteThumbnail(render::RenderToImage(emf, size), input, output);
+    return 0;
+}
+
+}  // namespace qrp::tool
