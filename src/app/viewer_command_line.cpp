@@ -51,11 +51,11 @@ std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
     return 0;
 }
 
-std::string ReportFileArgument(const QCoreApplication& app, int argc, char** argv) {
+std::string ReportFileArgument(int argc, char** argv) {
     ViewerOptions options;
     // Ends the program with Qt's message for an unknown option; answers --help-all, which
     // lists Qt's options and so needs the application.
-    options.parser.process(app);
+    options.parser.process(Arguments(argc, argv));
     if (options.parser.positionalArguments().isEmpty())
         return {};
     // The parser's first positional argument, taken from argv itself: a file name need not

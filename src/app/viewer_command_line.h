@@ -4,8 +4,6 @@
 #include <optional>
 #include <string>
 
-class QCoreApplication;
-
 namespace qrp::app {
 
 // Answers --help and --version before the application object exists, so that they work
@@ -15,6 +13,6 @@ std::optional<int> AnswerWithoutWindow(int argc, char** argv);
 // The report file the line names, empty when none: the first argument that is not an
 // option, byte for byte, once the application has taken Qt's own options out of argv.
 // An unknown option ends the program with the parser's message (exit status 1).
-std::string ReportFileArgument(const QCoreApplication& app, int argc, char** argv);
+std::string ReportFileArgument(int argc, char** argv);
 
 }  // namespace qrp::app

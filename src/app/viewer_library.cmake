@@ -3,7 +3,7 @@
 # stay private to it, so a host linking its own copies of them cannot mix the two.
 include(GNUInstallDirs)
 
-add_library(qrpviewer SHARED host_exports.cpp viewer_command_line.cpp viewer_main.cpp)
+add_library(qrpviewer SHARED host_exports.cpp viewer_main.cpp)
 target_include_directories(qrpviewer PUBLIC ${PROJECT_SOURCE_DIR}/include)
 target_link_libraries(qrpviewer PRIVATE qrp_viewer qrp_version)
 set_target_properties(qrpviewer PROPERTIES
@@ -24,8 +24,3 @@ install(TARGETS qrpview qrpviewer
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-set(qrp_desktop_dir ${PROJECT_SOURCE_DIR}/data/desktop)
-install(FILES ${qrp_desktop_dir}/qrpview.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${qrp_desktop_dir}/qrpview-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
-  RENAME qrpview.xml)
-install(FILES ${qrp_desktop_dir}/qrpview.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

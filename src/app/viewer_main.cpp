@@ -27,7 +27,7 @@ extern "C" int QrpViewerMain(int argc, char** argv) {
     QApplication app(argc, argv);  // takes Qt's own options out of argv
     QApplication::setApplicationName(QStringLiteral("qrpview"));
     QApplication::setApplicationVersion(QStringLiteral(QRP_VERSION));
-    const std::string report = qrp::app::ReportFileArgument(app, argc, argv);
+    const std::string report = qrp::app::ReportFileArgument(argc, argv);
     qrp::app::ConnectCoreToQt();
     int status = 1;
     try {

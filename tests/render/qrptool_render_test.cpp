@@ -1,5 +1,7 @@
-// qrptool render, run as a program on the built sample report and on a single EMF.
+// qrptool render and thumbnail, run as programs on the built sample reports and on a single
+// EMF.
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include <QFile>
@@ -8,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "emf/emf_format.h"
+#include "image_checks.h"
 #include "render/page_renderer.h"
 #include "support/emf_builder.h"
 #include "support/test_paths.h"
@@ -22,8 +25,8 @@ int Qrptool(const std::string& args) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string Sample() {
-    return (BinaryDir() / "samples" / "sample.qrp").string();
+std::string Sample(const char* name = "sample.qrp") {
+    return (BinaryDir() / "samples" / name).string();
 }
 
 class QrptoolRender : public ::testing::Test {
@@ -92,6 +95,51 @@ TEST_F(QrptoolRender, ErrorsAndUsage) {
     EXPECT_EQ(Qrptool("render " + Sample()), 2);
     EXPECT_EQ(Qrptool("render " + Sample() + " -o /nonexistent/dir/e.png"), 1);
     EXPECT_FALSE(std::filesystem::exists(Out("e.png")));
+}
+
+// As a file manager runs it: page 1, its longer side SIZE pixels, drawn as render draws it.
+TEST_F(QrptoolRender, ThumbnailIsPageOneFittedIntoTheSize) {
+    ASSERT_EQ(Qrptool("thumbnail " + Sample() + " " + Out("t.png") + " 256"), 0);
+    const QImage thumbnail(QString::fromStdString(Out("t.png")));
+    EXPECT_EQ(thumbnail.size(), QSize(181, 256));  // A4 portrait
+    ASSERT_EQ(Qrptool("render " + Sample() + " --width 181 -o " + Out("r.png")), 0);
+    EXPECT_EQ(thumbnail, QImage(QString::fromStdString(Out("r.png"))));
+    EXPECT_GT(InkCount(thumbnail), 1000);
+
+    ASSERT_EQ(Qrptool("thumbnail " + Sample("sample-packed.qrp") + " " + Out("p.png") + " 256"), 0);
+    EXPECT_EQ(QImage(QString::fromStdString(Out("p.png"))), thumbnail);
+
+    ASSERT_EQ(Qrptool("thumbnail " + Sample("sample-landscape.qrp") + " " + Out("l.png") + " 128"), 0);
+    const QImage landscape(QString::fromStdString(Out("l.png")));
+    EXPECT_EQ(landscape.width(), 128);
+    EXPECT_NEAR(landscape.height(), 128 * 210.0 / 297.0, 1);
+}
+
+// A file manager takes whatever file it finds at OUT for the thumbnail: a report that cannot
+// be read must leave none, and must not spoil one that is already there.
+TEST_F(QrptoolRender, ThumbnailOfADamagedReportWritesNothing) {
+    auto spoiled = ReadFileBytes(Sample());
+    spoiled[128 + 8 + 40] = 'X';  // page 1's EMF signature
+    WriteFileBytes(Out("spoiled.qrp"), spoiled);
+    WriteFileBytes(Out("short.qrp"), {spoiled.begin(), spoiled.begin() + 200});
+    WriteFileBytes(Out("text.qrp"), {'n', 'o', ' ', 'r', 'e', 'p', 'o', 'r', 't'});
+    for (const char* name : {"spoiled.qrp", "short.qrp", "text.qrp", "missing.qrp"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(Qrptool("thumbnail " + Out(name) + " " + Out("new.png") + " 256"), 1);
+        EXPECT_FALSE(std::filesystem::exists(Out("new.png")));
+    }
+    WriteFileBytes(Out("old.png"), {1, 2, 3});
+    EXPECT_EQ(Qrptool("thumbnail " + Out("spoiled.qrp") + " " + Out("old.png") + " 256"), 1);
+    EXPECT_EQ(ReadFileBytes(Out("old.png")), (std::vector<std::uint8_t>{1, 2, 3}));
+    // Nothing else was left behind in the folder, such as a half-written temporary file.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path()), {}), 4);
+
+    // The report itself is never the output.
+    EXPECT_EQ(Qrptool("thumbnail " + Sample() + " " + Sample() + " 256"), 1);
+    EXPECT_EQ(Qrptool("check " + Sample()), 0);
+
+    EXPECT_EQ(Qrptool("thumbnail " + Sample() + " " + Out("new.png") + " 0"), 2);
+    EXPECT_EQ(Qrptool("thumbnail " + Sample() + " " + Out("new.png")), 2);
 }
 
 }  // namespace

@@ -91,7 +91,10 @@ void PrintHelp(std::FILE* out) {
     std::fputs("usage: qrptool COMMAND [ARGS...]\n       qrptool --help | --version\n\ncommands:\n", out);
     for (const Command& command : kCommands)
         std::fprintf(out, "  %-9s %s\n", command.name, command.summary);
-    std::fputs("\n'qrptool COMMAND --help' describes a command.\n", out);
+    std::fputs(
+        "\n'qrptool COMMAND --help' (or -h) describes a command. -o and --output are the same\n"
+        "option; a long option's value may also follow it after '='.\n",
+        out);
 }
 
 }  // namespace
