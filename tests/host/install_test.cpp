@@ -36,7 +36,10 @@ TEST(Install, PutsProgramsLibraryHeaderAndDesktopFilesInPlace) {
     for (const char* expected :
          {"bin/qrpview", "bin/qrptool", "lib/libqrpviewer.so", "lib/qrpview/qrptool-print.so", "include/qrpviewer.h",
           "share/applications/qrpview.desktop", "share/mime/packages/qrpview.xml",
-          "share/icons/hicolor/scalable/apps/qrpview.svg", "share/qrpview/fonts/qrpview-fonts.conf"})
+          "share/icons/hicolor/scalable/apps/qrpview.svg", "share/qrpview/fonts/qrpview-fonts.conf",
+          "share/thumbnailers/qrpview.thumbnailer", "share/metainfo/org.example.qrpview.metainfo.xml",
+          "share/man/man1/qrpview.1.gz", "share/man/man1/qrptool.1.gz", "share/bash-completion/completions/qrptool",
+          "share/doc/qrpview/copyright", "share/doc/qrpview/changelog.gz"})
         EXPECT_TRUE(std::find(listed.begin(), listed.end(), expected) != listed.end()) << expected << "\n" << listing;
 
     // The installed program finds its library next door, not in the build tree.
