@@ -20,6 +20,9 @@ struct ViewerOptions {
 
     ViewerOptions() {
         parser.setApplicationDescription(QStringLiteral("Views and prints saved report files (.qrp)."));
+        // Qt's own options are single-dash words (-reverse, -stylesheet): read as bundles of
+        // letters they would hold a -v or an -h.
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The report file to open."),
                                      QStringLiteral("[FILE]"));
     }
@@ -45,8 +48,11 @@ std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
     }
     if (!options.parser.isSet(options.help))
         return std::nullopt;
+    // The usage line names the program from the application's arguments.
     int coreArgc = argc;
-    const QCoreApplication core(coreArgc, argv);  // the usage line names the program from it
+    std::optional<QCoreApplication> core;
+    if (!QCoreApplication::instance())
+        core.emplace(coreArgc, argv);
     std::fputs(qUtf8Printable(options.parser.helpText()), stdout);
     return 0;
 }

@@ -9,12 +9,18 @@
 namespace qrp::test {
 namespace {
 
-std::string ReportFile(std::vector<std::string> args) {
+// Calls `function` with `args` as argc and argv.
+template <typename Function>
+auto WithArgv(std::vector<std::string> args, Function function) {
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
-    return app::ReportFileArgument(static_cast<int>(args.size()), argv.data());
+    return function(static_cast<int>(args.size()), argv.data());
+}
+
+std::string ReportFile(std::vector<std::string> args) {
+    return WithArgv(std::move(args), app::ReportFileArgument);
 }
 
 TEST(ViewerCommandLine, ReportIsTheFirstArgumentByteForByte) {
@@ -24,6 +30,16 @@ TEST(ViewerCommandLine, ReportIsTheFirstArgumentByteForByte) {
     EXPECT_EQ(ReportFile({"qrpview", "--", "-dash.qrp"}), "-dash.qrp");
     // A Big5 file name on a UTF-8 system is no valid UTF-8, and still names its file.
     EXPECT_EQ(ReportFile({"qrpview", "\xb3\xf8\xaa\xed.qrp"}), "\xb3\xf8\xaa\xed.qrp");
+}
+
+// --help and --version are answered before Qt starts; Qt's own options are left for it, also
+// those whose letters include an h or a v.
+TEST(ViewerCommandLine, OnlyHelpAndVersionAreAnsweredBeforeTheWindow) {
+    EXPECT_EQ(WithArgv({"qrpview", "--version"}, app::AnswerWithoutWindow), 0);
+    EXPECT_EQ(WithArgv({"qrpview", "-h"}, app::AnswerWithoutWindow), 0);
+    for (const char* qtOption : {"-reverse", "-stylesheet", "-platformtheme"})
+        EXPECT_EQ(WithArgv({"qrpview", qtOption, "report.qrp"}, app::AnswerWithoutWindow), std::nullopt) << qtOption;
+    EXPECT_EQ(WithArgv({"qrpview", "report.qrp"}, app::AnswerWithoutWindow), std::nullopt);
 }
 
 }  // namespace
