@@ -26,8 +26,7 @@ dpkg -x "$deb" "$root"
 share=$root/usr/share
 
 desktop-file-validate "$share/applications/qrpview.desktop"
-appstreamcli validate --no-net "$share"/metainfo/*.metainfo.xml >/dev/null ||
-  appstreamcli validate --no-net "$share"/metainfo/*.metainfo.xml
+verdict=$(appstreamcli validate --no-net "$share"/metainfo/*.metainfo.xml 2>&1) || fail "AppStream data: $verdict"
 # update-mime-database complains on stderr about anything it cannot use.
 mkdir -p "$scratch/mime/packages"
 cp "$share/mime/packages/qrpview.xml" "$scratch/mime/packages/"
