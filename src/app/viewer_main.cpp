@@ -2,9 +2,9 @@
 // program and host programs share one copy of the viewer. Opens the report file named by
 // the first argument, if any, when the window first becomes active.
 //
-// Start-up order matters: the font configuration before Qt reads it, the export filter
-// library before the window whose filter components register with it; teardown runs in
-// reverse.
+// Start-up order matters: the environment Qt reads (qt_start.h) before Qt starts, the
+// export filter library before the window whose filter components register with it;
+// teardown runs in reverse.
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -15,11 +15,15 @@
 #include "export/filter_library.h"
 #include "host_setup.h"
 #include "qrpviewer.h"
-#include "render/font_setup.h"
+#include "render/qt_start.h"
 #include "viewer_window.h"
 
 extern "C" int QrpViewerMain(int argc, char** argv) {
-    qrp::render::UseProjectFontConfig();
+    if (qrp::render::PrepareQtStart().headless) {
+        std::fputs("qrpview: there is no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set)\n",
+                   stderr);
+        return 1;
+    }
     QApplication app(argc, argv);  // takes Qt's own options out of argv
     QApplication::setApplicationName(QStringLiteral("qrpview"));
     qrp::app::ConnectCoreToQt();
