@@ -32,7 +32,9 @@ extern "C" int QrpViewerMain(int argc, char** argv) {
         const qrp::exporter::FilterLibraryOwner filterLibrary;
         {
             qrp::app::TTav_FolivexFrm window(argc > 1 ? std::string(argv[1]) : std::string());
-            window.show();
+            // Maximised before it is first shown, so that a window manager maps it at its
+            // final size and the command-line report is first fitted to that size.
+            window.showMaximized();
             // Without a window manager (a bare virtual display) nothing else activates it.
             window.activateWindow();
             status = QApplication::exec();
