@@ -65,8 +65,6 @@ class TTav_FolivexFrm : public QWidget {
     // The document the window shows: the one made when the window was shown, or the one
     // ShowModal presents; none while the window is hidden.
     TQRPrinter* ViewerDocument() const { return m_viewerDocument; }
-    // A print or an export is running.
-    bool JobRunning() const { return m_jobRunning; }
 
     // Shows the window application-modally presenting `document` (the caller's; it is not
     // freed here) in `orientation`, and returns when the window has been closed: it is
