@@ -7,9 +7,11 @@
 #   with_private_cups.sh COMMAND [ARGS...]
 set -euo pipefail
 command -v lpadmin >/dev/null && [ -x /usr/sbin/cupsd ] || { echo "with_private_cups: CUPS is not installed"; exit 77; }
+# The scheduler hands jobs to its helpers as another user.
+[ "$(id -u)" -eq 0 ] || { echo "with_private_cups: a scheduler of its own needs root"; exit 77; }
 
 dir=$(mktemp -d /tmp/qrp-cups-XXXXXX)
-chmod 0755 "$dir"  # the scheduler's helpers run as another user
+chmod 0755 "$dir"
 pid=
 cleanup() {
   if [ -n "$pid" ]; then
