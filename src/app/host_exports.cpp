@@ -103,12 +103,12 @@ class CallScope {
     CallScope& operator=(const CallScope&) = delete;
 };
 
-// Loads the report at path into a new document for one call, named after its path as the
-// viewer names what it loads.
+// Loads the report at path into a new document for one call, titled with its path as the
+// viewer titles what it loads (the caption, and the print job's name).
 void LoadForCall(qrp::TQRPrinter& document, const char* path) {
-    document.Load(path ? path : "");
-    if (document.Title.empty())
-        document.Title = path;
+    const std::string file = path ? path : "";
+    document.Load(file);
+    document.Title = file;
 }
 
 // Runs one call: its error becomes the message QrpLastError gives, and a status of -1.
