@@ -6,7 +6,11 @@
  * calls; DestroyObject last. Every call must come from the thread that runs the host's Qt
  * event loop, or, when the host has no Qt application, from one and the same thread: the
  * library then creates the Qt application object itself on the first CreateObject and
- * keeps it until the process ends.
+ * keeps it until the process ends (on Qt's offscreen platform when the process has no
+ * display and QT_QPA_PLATFORM is unset).
+ *
+ * ViewReportFile and PrintReportFile let the host's pending events run while they work;
+ * a call made from those events while they run fails (the viewer is busy).
  *
  * Errors: ViewReportFile and PrintReportFile return 0 on success and -1 on failure;
  * CreateObject returns NULL on failure. After a failure, QrpLastError() gives the error's
@@ -32,13 +36,16 @@ typedef struct QrpViewerWindow QrpViewerWindow;
 QRPVIEWER_EXPORT QrpViewerWindow* CreateObject(void);
 
 /* Frees the current window and forgets it. Returns 1 when that went without error (also
- * when there is no window), 0 when freeing raised an error. */
+ * when there is no window), 0 when the window could not be freed: while a ViewReportFile
+ * or PrintReportFile call is still running (called from the host's events it lets run). */
 QRPVIEWER_EXPORT int DestroyObject(void);
 
 /* Loads the report at path and shows it in the window, modally, in landscape when
- * landscape is non-zero and in portrait otherwise. Returns when the user has closed the
- * window, which is hidden again and can be shown by the next call. Fails (-1) without
- * showing anything when the report cannot be loaded or there is no window. */
+ * landscape is non-zero and in portrait otherwise, captioned with the path and the page
+ * count. Returns when the user has closed the window, which is hidden again and can be
+ * shown by the next call. Fails (-1) without showing anything when the report cannot be
+ * loaded, there is no window, or there is no display (a host without DISPLAY or
+ * WAYLAND_DISPLAY can still create the window and print). */
 QRPVIEWER_EXPORT int ViewReportFile(const char* path, int landscape);
 
 /* Loads the report at path and prints every page on the printer selected for the whole

@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
   qt6-base-dev qt6-svg-dev libgl1-mesa-dev libxkbcommon-dev
   libqt6svg6 qt6-qpa-plugins
-  xvfb xauth imagemagick poppler-utils
+  xvfb xauth imagemagick poppler-utils openbox xdotool x11-utils
   cups cups-client cups-bsd printer-driver-cups-pdf
   fontconfig fonts-dejavu-core fonts-arphic-uming fonts-arphic-ukai fonts-liberation2
   librsvg2-bin emf2svg

@@ -18,7 +18,7 @@
 #include "host_setup.h"
 #include "preview/preview.h"
 #include "qrpviewer.h"
-#include "render/font_setup.h"
+#include "render/qt_start.h"
 #include "report/document.h"
 #include "report/errors.h"
 #include "viewer_window.h"
@@ -28,11 +28,18 @@ namespace {
 
 constexpr const char* kNoWindow = "There is no viewer window: call CreateObject first";
 constexpr const char* kNoWidgets = "The host's Qt application cannot show windows (it is no QApplication)";
+constexpr const char* kNoDisplay =
+    "There is no display to show the report on (DISPLAY and WAYLAND_DISPLAY are not set); it can be printed";
+constexpr const char* kBusy = "The viewer is still busy with an earlier call";
 
 struct HostState {
     std::unique_ptr<exporter::FilterLibraryOwner> filterLibrary;
     std::vector<std::unique_ptr<TTav_FolivexFrm>> windows;  // every window CreateObject made
     TTav_FolivexFrm* current = nullptr;
+    bool headless = false;  // the application was made on the offscreen platform
+    // A call that runs the event loop (a print between pages, the modal window) lets the
+    // host's own events run, and they may call in again.
+    bool inCall = false;
 };
 
 // Reachable until the end, so a leak checker does not count what lives for the process.
@@ -58,7 +65,7 @@ void EnsureApplication() {
         if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
             throw EQRError(kNoWidgets);
     } else {
-        render::UseProjectFontConfig();
+        State().headless = render::PrepareQtStart().headless;
         static int argc = 1;
         static char name[] = "qrpviewer";
         static char* argv[] = {name, nullptr};
@@ -80,6 +87,28 @@ TTav_FolivexFrm& CurrentWindow() {
 
 TPrinterOrientation OrientationOf(int landscape) {
     return landscape ? poLandscape : poPortrait;
+}
+
+// Marks a call that runs the event loop; one made from inside another fails instead of
+// freeing or replacing what the outer one is working on.
+class CallScope {
+  public:
+    CallScope() {
+        if (State().inCall)
+            throw EQRError(kBusy);
+        State().inCall = true;
+    }
+    ~CallScope() { State().inCall = false; }
+    CallScope(const CallScope&) = delete;
+    CallScope& operator=(const CallScope&) = delete;
+};
+
+// Loads the report at path into a new document for one call, titled with its path as the
+// viewer titles what it loads (the caption, and the print job's name).
+void LoadForCall(qrp::TQRPrinter& document, const char* path) {
+    const std::string file = path ? path : "";
+    document.Load(file);
+    document.Title = file;
 }
 
 // Runs one call: its error becomes the message QrpLastError gives, and a status of -1.
@@ -115,28 +144,35 @@ extern "C" QrpViewerWindow* CreateObject(void) {
 }
 
 extern "C" int DestroyObject(void) {
-    HostState& state = State();
-    // The reference is cleared with the window, so a later call fails cleanly instead of
-    // reaching a freed window. Freeing a window cannot fail here: destructors do not throw.
-    TTav_FolivexFrm* window = std::exchange(state.current, nullptr);
-    std::erase_if(state.windows, [window](const auto& owned) { return owned.get() == window; });
-    return 1;
+    const int status = Guarded([] {
+        const CallScope call;
+        HostState& state = State();
+        // The reference is cleared with the window, so a later call fails cleanly instead of
+        // reaching a freed window.
+        TTav_FolivexFrm* window = std::exchange(state.current, nullptr);
+        std::erase_if(state.windows, [window](const auto& owned) { return owned.get() == window; });
+    });
+    return status == 0 ? 1 : 0;
 }
 
 extern "C" int ViewReportFile(const char* path, int landscape) {
     return Guarded([&] {
+        const CallScope call;
         TTav_FolivexFrm& window = CurrentWindow();
+        if (State().headless)
+            throw qrp::EQRError(kNoDisplay);
         qrp::TQRPrinter document(NewDocumentPrinter());
-        document.Load(path ? path : "");
+        LoadForCall(document, path);
         window.ShowModal(document, OrientationOf(landscape));
     });
 }
 
 extern "C" int PrintReportFile(const char* path, int landscape) {
     return Guarded([&] {
+        const CallScope call;
         TTav_FolivexFrm& window = CurrentWindow();
         qrp::TQRPrinter document(NewDocumentPrinter());
-        document.Load(path ? path : "");
+        LoadForCall(document, path);
         window.QRPreview->SetDocument(&document);  // detached again when the document goes
         qrp::PrinterObject& printer = ApplicationPrinter();
         document.SetPrinterNumber(printer.PrinterIndex());

@@ -19,14 +19,18 @@ namespace qrp::app {
 
 namespace {
 
+bool Stopped(ProgressMonitor& monitor, const StopRequest& stop) {
+    return monitor.Cancelled() || stop.requested;
+}
+
 // While it lives, the core's event polls step the display and pass a Cancel on.
 class PrintPolling {
   public:
-    PrintPolling(TQRPrinter& document, ProgressMonitor& monitor) {
-        SetProcessMessagesHook([&document, &monitor, polls = 0]() mutable {
+    PrintPolling(TQRPrinter& document, ProgressMonitor& monitor, const StopRequest& stop) {
+        SetProcessMessagesHook([&document, &monitor, &stop, polls = 0]() mutable {
             monitor.SetValue(polls++);
             QCoreApplication::processEvents();
-            if (monitor.Cancelled())
+            if (Stopped(monitor, stop))
                 document.Cancel();
         });
     }
@@ -37,16 +41,16 @@ class PrintPolling {
 
 }  // namespace
 
-void PrintWithProgress(TQRPrinter& document, ViewerDialogs& dialogs) {
+void PrintWithProgress(TQRPrinter& document, ViewerDialogs& dialogs, const StopRequest& stop) {
     const std::int32_t first = std::max(document.FirstPage, 1);
     const std::int32_t last = document.LastPage != 0 ? document.LastPage : document.PageTotal();
     const auto monitor = dialogs.Progress("Printing...", std::max(last - first + 1, 1));
-    const PrintPolling polling(document, *monitor);
+    const PrintPolling polling(document, *monitor, stop);
     document.Print();
 }
 
 void PrintToPdf(TQRPrinter& document, const std::string& pdfPath, std::int32_t first, std::int32_t last,
-                ViewerDialogs& dialogs) {
+                ViewerDialogs& dialogs, const StopRequest& stop) {
     if (document.Status() != dsFinished || !document.PageStream())
         return;
     const QTemporaryDir folder;
@@ -60,18 +64,18 @@ void PrintToPdf(TQRPrinter& document, const std::string& pdfPath, std::int32_t f
     pdf.SetOrientation(document.Orientation());
     pdf.FirstPage = first;
     pdf.LastPage = last;
-    PrintWithProgress(pdf, dialogs);
+    PrintWithProgress(pdf, dialogs, stop);
 }
 
-TQRPrinter::TQRExportEvent ExportWithProgress(TQRPrinter& document, ViewerDialogs& dialogs) {
-    return [&document, &dialogs](exporter::TQRExportFilter& filter) {
+TQRPrinter::TQRExportEvent ExportWithProgress(TQRPrinter& document, ViewerDialogs& dialogs, const StopRequest& stop) {
+    return [&document, &dialogs, &stop](exporter::TQRExportFilter& filter) {
         exporter::PageSource pages = exporter::PagesOf(document);
         // Every page is played twice: once for the base font, once for its text.
         const auto monitor = dialogs.Progress("Exporting...", std::max(2 * pages.PageTotal, 1));
         bool cancelled = false;
         pages.FetchPage = [&, fetch = pages.FetchPage, fetched = 0](std::int32_t n) mutable {
             monitor->SetValue(fetched++);
-            if (monitor->Cancelled()) {
+            if (Stopped(*monitor, stop)) {
                 cancelled = true;
                 document.Cancel();
             }

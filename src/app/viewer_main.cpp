@@ -2,9 +2,9 @@
 // program and host programs share one copy of the viewer. Opens the report file named by
 // the first argument, if any, when the window first becomes active.
 //
-// Start-up order matters: the font configuration before Qt reads it, the export filter
-// library before the window whose filter components register with it; teardown runs in
-// reverse.
+// Start-up order matters: the environment Qt reads (qt_start.h) before Qt starts, the
+// export filter library before the window whose filter components register with it;
+// teardown runs in reverse.
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -16,14 +16,18 @@
 #include "host_setup.h"
 #include "qrp_version.h"
 #include "qrpviewer.h"
-#include "render/font_setup.h"
+#include "render/qt_start.h"
 #include "viewer_command_line.h"
 #include "viewer_window.h"
 
 extern "C" int QrpViewerMain(int argc, char** argv) {
     if (const auto status = qrp::app::AnswerWithoutWindow(argc, argv))
         return *status;
-    qrp::render::UseProjectFontConfig();
+    if (qrp::render::PrepareQtStart().headless) {
+        std::fputs("qrpview: there is no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set)\n",
+                   stderr);
+        return 1;
+    }
     QApplication app(argc, argv);  // takes Qt's own options out of argv
     QApplication::setApplicationName(QStringLiteral("qrpview"));
     QApplication::setApplicationVersion(QStringLiteral(QRP_VERSION));
@@ -34,7 +38,9 @@ extern "C" int QrpViewerMain(int argc, char** argv) {
         const qrp::exporter::FilterLibraryOwner filterLibrary;
         {
             qrp::app::TTav_FolivexFrm window(report);
-            window.show();
+            // Maximised before it is first shown, so that a window manager maps it at its
+            // final size and the command-line report is first fitted to that size.
+            window.showMaximized();
             // Without a window manager (a bare virtual display) nothing else activates it.
             window.activateWindow();
             status = QApplication::exec();

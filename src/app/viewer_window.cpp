@@ -10,6 +10,8 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QMimeData>
+#include <QResizeEvent>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QToolButton>
 #include <QUrl>
@@ -32,6 +34,7 @@ namespace qrp::app {
 namespace {
 
 const std::string kReportFilter = "Report files (*.qrp)|*.qrp";
+const std::string kCancelJobQuestion = "A print or export is running. Cancel it and close the window?";
 const std::string kPdfFilter = "PDF document (*.PDF)|*.PDF";
 
 // "Title - 1 page", "Title - 3 pages".
@@ -88,6 +91,12 @@ TTav_FolivexFrm::TTav_FolivexFrm(std::string commandLineFile, std::unique_ptr<Vi
         m_dialogs = std::make_unique<QtViewerDialogs>(this);
     BuildComponents();
     BuildShortcuts();
+    // The platform tells of focus leaving for another program as the application going
+    // inactive (also while it starts).
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive)
+            m_focusLeftProgram = true;
+    });
 }
 
 TTav_FolivexFrm::~TTav_FolivexFrm() {
@@ -135,6 +144,11 @@ void TTav_FolivexFrm::Init() {
     QRPreview->FitToPage();
     ZoomToFit->setChecked(true);
     seZoom->SetValue(QRPreview->Zoom());
+    m_fittedZoom = QRPreview->Zoom();
+}
+
+void TTav_FolivexFrm::AttachExport(TQRPrinter& document) {
+    document.OnExport = ExportWithProgress(document, *m_dialogs, m_jobStop);
 }
 
 void TTav_FolivexFrm::FormShow() {
@@ -143,6 +157,7 @@ void TTav_FolivexFrm::FormShow() {
         m_viewerDocument = m_presented;
         QRPreview->SetDocument(m_presented);
         m_presented->SetOrientation(m_presentedOrientation);
+        AttachExport(*m_presented);
         setWindowTitle(CaptionText(m_presented->Title, m_presented->PageTotal()));
     } else {
         auto document = std::make_unique<TQRPrinter>(NewDocumentPrinter());
@@ -165,7 +180,7 @@ void TTav_FolivexFrm::FormActivate() {
 
 void TTav_FolivexFrm::LoadReport(const std::string& path) {
     TQRPrinter* document = QRPreview->Document();
-    if (!document)
+    if (!document || m_jobRunning)
         return;
     {
         const BusyCursor busy;
@@ -173,7 +188,7 @@ void TTav_FolivexFrm::LoadReport(const std::string& path) {
     }
     // Load clears the export handler; without one, saving through an export format would
     // write nothing.
-    document->OnExport = ExportWithProgress(*document, *m_dialogs);
+    AttachExport(*document);
     QRPreview->SetPageNumber(1);
     QRPreview->PageImage().LoadPage(1);
     // Each file names itself: keeping the first title would caption a later file wrongly.
@@ -183,6 +198,8 @@ void TTav_FolivexFrm::LoadReport(const std::string& path) {
 }
 
 void TTav_FolivexFrm::LoadClick() {
+    if (m_jobRunning)
+        return;
     const std::optional<FileChoice> choice = m_dialogs->OpenFile(kReportFilter);
     if (!choice)
         return;
@@ -194,6 +211,8 @@ void TTav_FolivexFrm::LoadClick() {
 }
 
 void TTav_FolivexFrm::SaveClick() {
+    if (m_jobRunning)
+        return;
     const auto& library = exporter::FilterLibrary();
     const std::vector<exporter::TQRExportFilterLibraryEntry> filters = library.Filters();
     const std::optional<FileChoice> choice = m_dialogs->SaveFile(library.BuildSaveFilter() + "|" + kPdfFilter);
@@ -208,15 +227,15 @@ void TTav_FolivexFrm::SaveClick() {
         document->Save(WithExtension(choice->FileName, ".qrp"));
     } else if (choice->FilterIndex >= 2 && exportAt < filters.size()) {
         const std::unique_ptr<exporter::TQRExportFilter> filter = filters[exportAt].FilterType(choice->FileName);
-        document->Export(*filter);
+        RunJob([&] { document->Export(*filter); });
     } else if (exportAt == filters.size()) {
-        PrintToPdf(*document, WithExtension(choice->FileName, ".pdf"), 0, 0, *m_dialogs);
+        RunJob([&] { PrintToPdf(*document, WithExtension(choice->FileName, ".pdf"), 0, 0, *m_dialogs, m_jobStop); });
     }
 }
 
 void TTav_FolivexFrm::PrintClick() {
     TQRPrinter* document = QRPreview->Document();
-    if (!document)
+    if (!document || m_jobRunning)
         return;
     PrinterObject& printer = ApplicationPrinter();
     if (printer.Printers().empty()) {
@@ -227,17 +246,20 @@ void TTav_FolivexFrm::PrintClick() {
     PrintDialog1.ToPage = document->PageTotal();
     if (!m_dialogs->Print(PrintDialog1, printer))
         return;
-    document->SetPrinterNumber(printer.PrinterIndex());
-    document->SetCopies(printer.Copies());
-    document->SetOrientation(printer.Orientation());
-    if (PrintDialog1.PrintRange == prPageNums) {
-        document->FirstPage = PrintDialog1.FromPage;
-        document->LastPage = PrintDialog1.ToPage;
-    } else {
-        document->FirstPage = 0;
-        document->LastPage = 0;
-    }
-    PrintWithProgress(*document, *m_dialogs);
+    // Reading the chosen printer's settings already lets pending events run.
+    RunJob([&] {
+        document->SetPrinterNumber(printer.PrinterIndex());
+        document->SetCopies(printer.Copies());
+        document->SetOrientation(printer.Orientation());
+        if (PrintDialog1.PrintRange == prPageNums) {
+            document->FirstPage = PrintDialog1.FromPage;
+            document->LastPage = PrintDialog1.ToPage;
+        } else {
+            document->FirstPage = 0;
+            document->LastPage = 0;
+        }
+        PrintWithProgress(*document, *m_dialogs, m_jobStop);
+    });
 }
 
 void TTav_FolivexFrm::OfferPdfInstead(TQRPrinter& document) {
@@ -249,7 +271,7 @@ void TTav_FolivexFrm::OfferPdfInstead(TQRPrinter& document) {
     if (!m_dialogs->Confirm(noPrinter + " Save the report as a PDF document instead?"))
         return;
     if (const std::optional<FileChoice> choice = m_dialogs->SaveFile(kPdfFilter))
-        PrintToPdf(document, WithExtension(choice->FileName, ".pdf"), 0, 0, *m_dialogs);
+        RunJob([&] { PrintToPdf(document, WithExtension(choice->FileName, ".pdf"), 0, 0, *m_dialogs, m_jobStop); });
 }
 
 void TTav_FolivexFrm::PrintSetupClick() {
@@ -258,53 +280,60 @@ void TTav_FolivexFrm::PrintSetupClick() {
 
 void TTav_FolivexFrm::sb_LayoutClick() {
     TQRPrinter* document = QRPreview->Document();
-    if (!document)
+    if (!document || m_jobRunning)
         return;
     document->SetOrientation(document->Orientation() == poLandscape ? poPortrait : poLandscape);
     // Without any printer there is no printer orientation to keep; the page still turns.
     PrinterObject& printer = ApplicationPrinter();
     if (!printer.Printers().empty())
         SetPrinterOrientation(printer, document->Orientation());
-    QRPreview->FitToPage();
-    seZoom->SetValue(QRPreview->Zoom());
+    FitPage();
+}
+
+void TTav_FolivexFrm::GoToPage(std::int32_t page) {
+    const QString before = sePage->Text();
+    sePage->SetValue(page);
+    // A changed text has run sePageChange, which showed the page or reported why not.
+    if (sePage->Text() == before)
+        QRPreview->SetPageNumber(sePage->Value());
 }
 
 void TTav_FolivexFrm::sbFirstPageClick() {
     ProcessMessages();
-    sePage->SetValue(1);
-    QRPreview->SetPageNumber(sePage->Value());
+    GoToPage(1);
 }
 
 void TTav_FolivexFrm::sbPreviousPageClick() {
     ProcessMessages();
     if (sePage->Value() < 2)
         return;
-    sePage->SetValue(sePage->Value() - 1);
-    QRPreview->SetPageNumber(sePage->Value());
+    GoToPage(sePage->Value() - 1);
 }
 
 void TTav_FolivexFrm::sbNextPageClick() {
     ProcessMessages();
     if (sePage->Value() >= PageTotal())
         return;
-    sePage->SetValue(sePage->Value() + 1);
-    QRPreview->SetPageNumber(sePage->Value());
+    GoToPage(sePage->Value() + 1);
 }
 
 void TTav_FolivexFrm::sbLastPageClick() {
     ProcessMessages();
-    sePage->SetValue(PageTotal());
-    QRPreview->SetPageNumber(sePage->Value());
+    GoToPage(PageTotal());
 }
 
 void TTav_FolivexFrm::sePageChange() {
     QRPreview->SetPageNumber(sePage->Value());
 }
 
-void TTav_FolivexFrm::ZoomToFitClick() {
-    ProcessMessages();
+void TTav_FolivexFrm::FitPage() {
     QRPreview->FitToPage();
     seZoom->SetValue(QRPreview->Zoom());
+}
+
+void TTav_FolivexFrm::ZoomToFitClick() {
+    ProcessMessages();
+    FitPage();
 }
 
 void TTav_FolivexFrm::ZoomTo100Click() {
@@ -341,13 +370,40 @@ void TTav_FolivexFrm::BitBtnExitClick() {
 }
 
 void TTav_FolivexFrm::FormClose() {
+    if (m_presented)
+        m_presented->OnExport = nullptr;  // the handler would outlive the showing
     QRPreview->SetDocument(nullptr);
     m_ownDocument.reset();
     m_viewerDocument = nullptr;
 }
 
+void TTav_FolivexFrm::RunJob(const std::function<void()>& job) {
+    const auto enableCommands = [this](bool enabled) {
+        for (QToolButton* command : {sb_Layout, Print, Load, Save})
+            command->setEnabled(enabled);
+    };
+    m_jobStop = {};
+    m_jobRunning = true;
+    enableCommands(false);
+    const auto ended = qScopeGuard([this, enableCommands] {
+        m_jobRunning = false;
+        enableCommands(true);
+        // Queued: the handler that ran the job still has the document in hand.
+        if (std::exchange(m_closeAfterJob, false))
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    });
+    job();
+}
+
+bool TTav_FolivexFrm::ActivatedFromWithin() {
+    const bool fromWithin = m_firstActivationPending || !m_focusLeftProgram;
+    m_firstActivationPending = false;
+    m_focusLeftProgram = false;
+    return fromWithin;
+}
+
 bool TTav_FolivexFrm::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate)
+    if (event->type() == QEvent::WindowActivate && ActivatedFromWithin())
         Guarded([this] { FormActivate(); });
     return QWidget::event(event);
 }
@@ -356,15 +412,51 @@ void TTav_FolivexFrm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;
+    m_firstActivationPending = true;
     if (const QScreen* shownOn = screen())
         move(shownOn->availableGeometry().center() - rect().center());
     Guarded([this] { FormShow(); });
 }
 
 void TTav_FolivexFrm::closeEvent(QCloseEvent* event) {
+    if (m_jobRunning) {
+        // Freeing the document now would pull it from under the job.
+        event->ignore();
+        if (!m_closeAfterJob && m_dialogs->Confirm(kCancelJobQuestion)) {
+            m_closeAfterJob = true;
+            m_jobStop.requested = true;
+        }
+        return;
+    }
     Guarded([this] { FormClose(); });
     event->accept();
     emit Closed();
+}
+
+void TTav_FolivexFrm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    if (!isMaximized())
+        m_maximising = false;
+    else if (!event->spontaneous())  // our own request, not the window manager's answer
+        m_maximising = true;
+}
+
+void TTav_FolivexFrm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (!m_maximising || !event->spontaneous())
+        return;
+    // The page was fitted to the size the window had before the window manager maximised
+    // it: fit it to the final size, unless the user has chosen another zoom since.
+    if (ZoomToFit->isChecked() && QRPreview->Zoom() == m_fittedZoom) {
+        Guarded([this] {
+            FitPage();
+            m_fittedZoom = QRPreview->Zoom();
+        });
+    }
+    if (const QScreen* shownOn = screen(); shownOn && frameGeometry().size() == shownOn->availableGeometry().size())
+        m_maximising = false;
 }
 
 void TTav_FolivexFrm::dragEnterEvent(QDragEnterEvent* event) {

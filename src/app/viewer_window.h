@@ -10,6 +10,10 @@
 // Handlers are public and named after their control and event; called directly they let
 // their errors out. Wired to the controls, an error that escapes a handler is shown in a
 // message box with its text and the window carries on.
+//
+// While a print or an export runs (pending events run between its pages), the commands
+// that would replace or free the document are disabled, and closing the window asks
+// whether to cancel the job: the window closes once the job has ended.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +23,7 @@
 
 #include <QWidget>
 
+#include "progress_jobs.h"
 #include "report/printer.h"
 #include "viewer_dialogs.h"
 
@@ -128,6 +133,8 @@ class TTav_FolivexFrm : public QWidget {
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -140,6 +147,19 @@ class TTav_FolivexFrm : public QWidget {
     void Wire(QToolButton* button, void (TTav_FolivexFrm::*handler)());
     // Steps seZoom as its buttons do (the zoom keys and Ctrl+wheel).
     void StepZoom(std::int32_t direction);
+    // Fits the page to the preview and shows the zoom in seZoom.
+    void FitPage();
+    // Writes a page number into sePage and shows that page: through sePageChange when the
+    // text changes, else directly, so that a page that fails is reported once.
+    void GoToPage(std::int32_t page);
+    // Gives the document the viewer's export handler (loading a report clears it).
+    void AttachExport(TQRPrinter& document);
+    // Runs a print or an export with the document commands disabled, then carries out a
+    // close that was asked for meanwhile.
+    void RunJob(const std::function<void()>& job);
+    // Activation by focus coming from another window of the program (or the first one of a
+    // showing), not from another program.
+    bool ActivatedFromWithin();
     std::int32_t PageTotal() const;
     void OfferPdfInstead(TQRPrinter& document);
 
@@ -150,6 +170,15 @@ class TTav_FolivexFrm : public QWidget {
     TQRPrinter* m_presented = nullptr;          // set while ShowModal presents a document
     TPrinterOrientation m_presentedOrientation = poPortrait;
     bool m_commandLineLoaded = false;
+    bool m_jobRunning = false;
+    bool m_closeAfterJob = false;
+    StopRequest m_jobStop;
+    // Asked to maximise, and the window manager has not yet given it that size: until then a
+    // page still at Init's fit is fitted again to each new size.
+    bool m_maximising = false;
+    std::int32_t m_fittedZoom = 0;  // the zoom of Init's fit
+    bool m_firstActivationPending = false;
+    bool m_focusLeftProgram = false;
     std::unique_ptr<exporter::TQRTextFilter> QRTextFilter1;
     std::unique_ptr<exporter::TQRCSVFilter> QRCSVFilter1;
     std::unique_ptr<exporter::TQRHTMLFilter> QRHTMLFilter1;

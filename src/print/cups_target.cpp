@@ -45,7 +45,12 @@ QStringList CupsTarget::PrinterNames() {
 }
 
 QString CupsTarget::DefaultPrinterName() {
-    return QPrinterInfo::defaultPrinterName();
+    // The user's default (lpoptions -d, ~/.cups/lpoptions) or else the system's; queues found
+    // on the network often come with neither, and then the first queue serves.
+    const QString chosen = QPrinterInfo::defaultPrinterName();
+    if (!chosen.isEmpty())
+        return chosen;
+    return PrinterNames().value(0);
 }
 
 std::optional<PrinterFacts> CupsTarget::Facts(const QString& printer) {

@@ -1,4 +1,6 @@
-// The system's printers: the CUPS destinations as Qt lists them. Jobs are spooled with the
+// The system's printers: the CUPS destinations as Qt lists them. The default printer is
+// the user's or the system's default, else the first queue: only a system without any queue
+// has none. Jobs are spooled with the
 // CUPS `lp` client, with the options Qt's own CUPS engine would send (media, copies,
 // sides, landscape). Qt's engine cannot withdraw a job once painting started (its abort
 // does nothing and ending the painter spools), so jobs are spooled here instead.

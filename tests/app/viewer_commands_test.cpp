@@ -1,10 +1,13 @@
 // The window's commands: Load, Save (report file, export formats, PDF), Print, printer
 // setup and orientation, and the keyboard, wheel and drop additions.
+#include <algorithm>
 #include <fstream>
 
 #include <QApplication>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QWheelEvent>
@@ -136,6 +139,40 @@ TEST_F(ViewerTest, CancelOnTheProgressDisplayStopsThePrint) {
     w.Print->click();
     EXPECT_LT(PagesDrawn(DocumentPrinter()), 8);
     EXPECT_GT(PagesDrawn(DocumentPrinter()), 0);
+}
+
+TEST_F(ViewerTest, ExitWhilePrintingAsksAndClosesOnlyOnceTheJobHasEnded) {
+    auto& w = ShowWindow(WriteReport("busy.qrp", 6));
+    // The user clicks Exit while the pages print (the print lets pending events run).
+    bool loadEnabled = true;
+    const auto printAndExit = [&](app::TPrintDialog&, PrinterObject&) {
+        QTimer::singleShot(0, &w, [&] {
+            loadEnabled = w.Load->isEnabled();
+            w.BitBtnExit->click();
+        });
+        return true;
+    };
+    m_dialogs->PrintAnswers = {printAndExit, printAndExit};
+    m_dialogs->ConfirmAnswers = {false, true};
+
+    w.Print->click();  // "No": the job goes on to its end
+    EXPECT_EQ(m_dialogs->Questions.size(), 1u);
+    EXPECT_FALSE(loadEnabled);
+    EXPECT_EQ(PagesDrawn(DocumentPrinter()), 6);
+    ProcessEvents();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.Load->isEnabled());
+
+    DocumentPrinter().Log.clear();
+    w.Print->click();  // "Yes": the job is cancelled and the window closes after it
+    EXPECT_EQ(m_dialogs->Questions.size(), 2u);
+    EXPECT_LT(PagesDrawn(DocumentPrinter()), 6);
+    const std::vector<std::string>& log = DocumentPrinter().Log;
+    EXPECT_NE(std::find(log.begin(), log.end(), "AbortDoc"), log.end());
+    ProcessEvents();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.ViewerDocument(), nullptr);
+    EXPECT_TRUE(m_dialogs->Messages.empty());
 }
 
 TEST_F(ViewerTest, ACancelledPrintDialogPrintsNothing) {

@@ -1,5 +1,8 @@
 #include "viewer_fixture.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -7,6 +10,7 @@
 
 #include "app/application_printer.h"
 #include "app/spin_edit.h"
+#include "preview/preview.h"
 #include "report/document_fixtures.h"
 #include "report/host_hooks.h"
 
@@ -55,6 +59,15 @@ std::string ViewerTest::WriteReport(const std::string& name, int pages, double w
     const std::filesystem::path path = m_scratch / name;
     WriteReportFile(path, pages, widthMm, lengthMm);
     return path.string();
+}
+
+std::int32_t ViewerTest::FittedZoom() {
+    TQRPrinter& doc = Document();
+    const double pageW = doc.DevWidth(doc.OrientedPaperWidth());
+    const double pageH = doc.DevHeight(doc.OrientedPaperLength());
+    const auto fit = static_cast<std::int32_t>(std::min(std::nearbyint(m_window->QRPreview->width() / pageW * 95),
+                                                        std::nearbyint(m_window->QRPreview->height() / pageH * 95)));
+    return std::clamp(fit, 10, 300);
 }
 
 void ViewerTest::ProcessEvents() {

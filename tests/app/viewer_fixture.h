@@ -38,6 +38,9 @@ class ViewerTest : public ::testing::Test {
     // The printer of the document made last.
     FakePrinter& DocumentPrinter() { return *m_documentPrinters.back(); }
     TQRPrinter& Document() { return *m_window->ViewerDocument(); }
+    // The zoom that fits the shown page into the preview at its present size: the whole page
+    // in 95 per cent of it, within seZoom's range.
+    std::int32_t FittedZoom();
     // Replaces the application-wide printer.
     FakePrinter& UseApplicationPrinter(std::unique_ptr<FakePrinter> printer);
 

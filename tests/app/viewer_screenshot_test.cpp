@@ -37,14 +37,9 @@ TEST_F(ViewerTest, SampleReportAtFitToPageScreenshot) {
     std::filesystem::create_directories(artifacts);
     ASSERT_TRUE(shot.save(QString::fromStdString((artifacts / "viewer-fit-page.png").string())));
 
-    // The fitted zoom: the whole page in 95 per cent of the preview, within seZoom's range.
     TQRPrinter& doc = Document();
-    const double pageW = doc.DevWidth(doc.OrientedPaperWidth());
-    const double pageH = doc.DevHeight(doc.OrientedPaperLength());
     const int previewW = w.QRPreview->width(), previewH = w.QRPreview->height();
-    const auto fit = static_cast<std::int32_t>(
-        std::min(std::nearbyint(previewW / pageW * 95), std::nearbyint(previewH / pageH * 95)));
-    const std::int32_t zoom = std::clamp(fit, 10, 300);
+    const std::int32_t zoom = FittedZoom();
     EXPECT_EQ(w.QRPreview->Zoom(), zoom);
     const int sheetW = doc.DevWidth(doc.OrientedPaperWidth() / 100.0L * zoom) + 4;
     const int sheetH = doc.DevHeight(doc.OrientedPaperLength() / 100.0L * zoom) + 4;

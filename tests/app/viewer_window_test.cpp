@@ -17,6 +17,8 @@
 #include "app/application_printer.h"
 #include "app/spin_edit.h"
 #include "preview/preview.h"
+#include "report/byte_order.h"
+#include "report/qrp_format.h"
 #include "viewer_fixture.h"
 
 namespace qrp::test {
@@ -222,6 +224,23 @@ TEST_F(ViewerTest, FittingOutsideTheSpinEditsRangeAssignsTheClampedZoomUnlessThe
     EXPECT_EQ(w.seZoom->Text(), "10");
     EXPECT_EQ(w.QRPreview->Zoom(), fit);
     EXPECT_EQ(w.QRPreview->ZoomMode(), zmFitPage);
+}
+
+TEST_F(ViewerTest, ADamagedPageIsReportedOncePerClick) {
+    const std::string path = WriteReport("damaged.qrp", 3);
+    std::vector<std::uint8_t> bytes = ReadFileBytes(path);
+    const std::int32_t page2 = LoadI32(&bytes[kHeaderSize + 4]);
+    StoreI32(&bytes[page2 + kRecordHeadSize], -1);  // no EMF record type
+    WriteFileBytes(path, bytes);
+    auto& w = ShowWindow(path);
+    ASSERT_TRUE(m_dialogs->Messages.empty());
+    w.sbNextPage->click();
+    ASSERT_EQ(m_dialogs->Messages.size(), 1u);
+    EXPECT_EQ(m_dialogs->Messages[0], "Metafile is not valid");
+    w.sbPreviousPage->click();
+    w.sbNextPage->click();
+    EXPECT_EQ(m_dialogs->Messages.size(), 2u);
+    EXPECT_EQ(w.QRPreview->PageNumber(), 1);
 }
 
 TEST_F(ViewerTest, CaptionNamesTheFileAndCountsItsPages) {

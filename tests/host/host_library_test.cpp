@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <set>
 #include <string>
@@ -102,7 +103,7 @@ TEST_F(HostLibrary, ViewReportFileShowsTheLoadedReportUntilClosedAndCanShowAgain
         EXPECT_EQ(preview.Document()->Orientation(), poLandscape);
         EXPECT_TRUE(preview.PageImage().HasPicture());
         EXPECT_GT(preview.PageImage().width(), preview.PageImage().height());  // the sheet lies
-        EXPECT_NE(window.windowTitle().toStdString().find("3 pages"), std::string::npos);
+        EXPECT_EQ(window.windowTitle().toStdString(), report.string() + " - 3 pages");
         checked = true;
     });
     ASSERT_EQ(viewer.ViewReportFile(report.c_str(), 1), 0) << viewer.Error();
@@ -119,6 +120,47 @@ TEST_F(HostLibrary, ViewReportFileShowsTheLoadedReportUntilClosedAndCanShowAgain
     ASSERT_EQ(viewer.ViewReportFile(report.c_str(), 0), 0) << viewer.Error();
     EXPECT_TRUE(checked);
     EXPECT_EQ(viewer.DestroyObject(), 1);
+}
+
+TEST_F(HostLibrary, AShownReportSavesItsTextThroughAnExportFormat) {
+    app::TTav_FolivexFrm& window = ViewerLibrary::Window(viewer.CreateObject());
+    const fs::path text = scratch / "hosted.txt";
+    WhenShown(window, [&] {
+        QTimer::singleShot(0, [&] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                dialog->selectNameFilter(dialog->nameFilters().value(1));  // the plain text format
+                dialog->selectFile(QString::fromStdString(text.string()));
+                QMetaObject::invokeMethod(dialog, "accept");  // as the Save button does
+            }
+        });
+        window.Save->click();
+    });
+    ASSERT_EQ(viewer.ViewReportFile(report.c_str(), 0), 0) << viewer.Error();
+    std::ifstream in(text);
+    const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const char* page : {"Page 1", "Page 2", "Page 3"})
+        EXPECT_NE(written.find(page), std::string::npos) << page;
+    viewer.DestroyObject();
+}
+
+TEST_F(HostLibrary, CallsFromTheHostsEventsDuringAShowingFailInsteadOfFreeingItsWindow) {
+    app::TTav_FolivexFrm& window = ViewerLibrary::Window(viewer.CreateObject());
+    int destroyed = -1, shown = 0, printed = 0;
+    std::string busy;
+    WhenShown(window, [&] {
+        destroyed = viewer.DestroyObject();
+        busy = viewer.Error();
+        shown = viewer.ViewReportFile(report.c_str(), 0);
+        printed = viewer.PrintReportFile(report.c_str(), 0);
+        EXPECT_TRUE(window.isVisible());
+    });
+    ASSERT_EQ(viewer.ViewReportFile(report.c_str(), 0), 0) << viewer.Error();
+    EXPECT_EQ(destroyed, 0);
+    EXPECT_EQ(busy, "The viewer is still busy with an earlier call");
+    EXPECT_EQ(shown, -1);
+    EXPECT_EQ(printed, -1);
+    EXPECT_EQ(viewer.DestroyObject(), 1);
+    EXPECT_EQ(viewer.Error(), "");
 }
 
 TEST_F(HostLibrary, TwoWindowsRegisterEveryExportFormatTwice) {
@@ -201,6 +243,43 @@ TEST_F(HostLibrary, PrintReportFilePrintsEveryPageInTheFlagsOrientationWithoutAW
 CommandResult RunHost(const std::string& arguments) {
     return Run("{ " + Quoted((BinaryDir() / "examples/host/qrpview-host").string()) + " --library " +
                Quoted(QRP_VIEWER_LIBRARY) + " " + arguments + " 2>&1; }");
+}
+
+// A program run as on a machine without a display or a session's runtime folder, its
+// stderr with its stdout (a sanitizer build's leak check keeps its summary to itself).
+CommandResult RunWithoutDisplay(const std::string& command) {
+    return Run(
+        "{ LSAN_OPTIONS=\"$LSAN_OPTIONS:print_suppressions=0\" env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "
+        "-u XDG_RUNTIME_DIR " +
+        command + " 2>&1; }");
+}
+
+TEST_F(HostLibrary, WithoutADisplayTheProgramsPrintAndSayOnlyTheirOwnWords) {
+    const std::string host = Quoted((BinaryDir() / "examples/host/qrpview-host").string()) + " --library " +
+                             Quoted(QRP_VIEWER_LIBRARY) + " ";
+    const CommandResult view = RunWithoutDisplay(host + Quoted(report.string()));
+    EXPECT_EQ(view.status, 1);
+    EXPECT_EQ(view.out,
+              "qrpview-host: There is no display to show the report on (DISPLAY and WAYLAND_DISPLAY are not set); "
+              "it can be printed\n");
+    const CommandResult program =
+        RunWithoutDisplay(Quoted((BinaryDir() / "src/app/qrpview").string()) + " " + Quoted(report.string()));
+    EXPECT_EQ(program.status, 1);
+    EXPECT_EQ(program.out,
+              "qrpview: there is no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set)\n");
+    const std::string pdf = (scratch / "bare.pdf").string();
+    const CommandResult tool = RunWithoutDisplay(Quoted((BinaryDir() / "tools/qrptool/qrptool").string()) + " print " +
+                                                 Quoted(report.string()) + " --pdf " + Quoted(pdf));
+    EXPECT_EQ(tool.status, 0);
+    EXPECT_EQ(tool.out, pdf + "\n");
+
+    if (!CupsPdfQueueReady())
+        GTEST_SKIP() << "no CUPS queue named PDF (scripts/start-cups.sh starts one)";
+    const std::string before = NewestJob();
+    const CommandResult printed = RunWithoutDisplay(host + "--print " + Quoted(report.string()));
+    EXPECT_EQ(printed.status, 0);
+    EXPECT_EQ(printed.out, "");
+    EXPECT_NE(NewestJob(), before);
 }
 
 TEST_F(HostLibrary, TheExampleHostPrintsAndReportsErrors) {
