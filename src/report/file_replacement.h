@@ -27,6 +27,7 @@ class FileReplacement {
     // The temporary file, for the content; from here on the caller closes it.
     int TakeTempDescriptor() { return std::exchange(m_tempFd, -1); }
     const std::string& ShownPath() const { return m_shownPath; }
+    const std::string& TempPath() const { return m_tempPath; }
     // Puts the complete content written on tempFd (the taken descriptor) in place.
     // Throws FileError; the old file is then as it was unless the copy into it failed.
     void Commit(int tempFd);

@@ -124,6 +124,10 @@ std::int64_t FileStream::Seek(std::int64_t offset, SeekOrigin origin) {
     return static_cast<std::int64_t>(result);
 }
 
+std::string FileStream::ContentPath() const {
+    return m_replacement ? m_replacement->TempPath() : m_path;
+}
+
 void FileStream::Truncate(std::int64_t size) {
     // Shortening needs no space: it fails only on a read-only file, where nothing was written.
     if (::ftruncate(m_fd, static_cast<off_t>(size)) == 0)

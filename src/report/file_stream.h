@@ -37,6 +37,8 @@ class FileStream : public Stream {
     void Truncate(std::int64_t size);
 
     const std::string& Path() const { return m_path; }
+    // Where the bytes are: the temporary file of a Create until Close, else Path().
+    std::string ContentPath() const;
     int Descriptor() const { return m_fd; }
     // Flushes to disk, puts a created file's content in place, and closes. Throws
     // StreamError or FileError when the data could not be stored.
