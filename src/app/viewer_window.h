@@ -135,8 +135,10 @@ class TTav_FolivexFrm : public QWidget {
   private:
     void BuildComponents();
     void BuildShortcuts();
-    // Runs a handler as the controls do: an error that escapes it goes to a message box.
+    // Runs a handler as the controls do: an error that escapes it goes to a message box;
+    // a report file rewritten by another program is offered for a reload instead.
     void Guarded(const std::function<void()>& handler);
+    void OfferReload(const std::string& message);
     void Wire(QToolButton* button, void (TTav_FolivexFrm::*handler)());
     // Steps seZoom as its buttons do (the zoom keys and Ctrl+wheel).
     void StepZoom(std::int32_t direction);
@@ -150,6 +152,8 @@ class TTav_FolivexFrm : public QWidget {
     TQRPrinter* m_presented = nullptr;          // set while ShowModal presents a document
     TPrinterOrientation m_presentedOrientation = poPortrait;
     bool m_commandLineLoaded = false;
+    int m_guardDepth = 0;           // handlers running, one inside another
+    bool m_reloadDeclined = false;  // in the user action that runs
     std::unique_ptr<exporter::TQRTextFilter> QRTextFilter1;
     std::unique_ptr<exporter::TQRCSVFilter> QRCSVFilter1;
     std::unique_ptr<exporter::TQRHTMLFilter> QRHTMLFilter1;
