@@ -81,8 +81,14 @@ FileReplacement::FileReplacement(const std::string& fileName) : m_shownPath(Full
     if (exists) {
         if (S_ISDIR(info.st_mode))
             Fail(EISDIR);
-        if (!S_ISREG(info.st_mode))
-            throw FileError(messages::cannotCreateFile(m_shownPath, messages::notARegularFile()));
+        if (!S_ISREG(info.st_mode)) {
+            // A device or a pipe has no old content to keep: it is written straight.
+            m_tempFd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC);
+            if (m_tempFd < 0)
+                Fail(errno);
+            m_direct = true;
+            return;
+        }
         // Opening it, not asking about it, is what tells whether this user may write it.
         m_targetFd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC);
         if (m_targetFd < 0)
@@ -141,6 +147,8 @@ bool FileReplacement::MakeTemp(const std::string& folder) {
 void FileReplacement::Commit(int tempFd) {
     if (::fsync(tempFd) != 0 && errno != EINVAL)
         Fail(errno);
+    if (m_direct)
+        return;
     if (!m_rename) {
         CopyIntoTarget(tempFd);
         return;

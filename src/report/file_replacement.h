@@ -6,7 +6,8 @@
 // link, owned by the writer, or a new file. Otherwise (hard links, another owner, a folder
 // the writer may not change) the content is copied into the existing file, so its links,
 // owner and permissions stay; its space is reserved first, so a full disk is found before
-// the old content is touched. A symbolic link is followed to the file it leads to.
+// the old content is touched. A symbolic link is followed to the file it leads to; a
+// device or a pipe is written straight.
 #pragma once
 
 #include <string>
@@ -24,7 +25,8 @@ class FileReplacement {
     FileReplacement(const FileReplacement&) = delete;
     FileReplacement& operator=(const FileReplacement&) = delete;
 
-    // The temporary file, for the content; from here on the caller closes it.
+    // Where the content goes (the temporary file, or a device itself); from here on the
+    // caller closes it.
     int TakeTempDescriptor() { return std::exchange(m_tempFd, -1); }
     const std::string& ShownPath() const { return m_shownPath; }
     const std::string& TempPath() const { return m_tempPath; }
@@ -45,6 +47,7 @@ class FileReplacement {
     int m_tempFd = -1;
     int m_targetFd = -1;  // the existing file, open for writing; -1 for a new one
     bool m_rename = true;
+    bool m_direct = false;  // a device or a pipe: the content goes straight to it
 };
 
 }  // namespace qrp

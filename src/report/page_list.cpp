@@ -87,7 +87,7 @@ void TQRPageList::ReadHeader() {
     stream.Read(bytes, static_cast<std::size_t>(headerSize));
     const TReportHeaderRec header = DecodeHeader(bytes, headerSize);
     // Every page takes at least a record's own fields after the header.
-    if (header.PageTotal < 1 || header.PageTotal > (stream.Size() - headerSize) / kRecordOverhead)
+    if (header.PageTotal < 0 || header.PageTotal > (stream.Size() - headerSize) / kRecordOverhead)
         throw EQRError(messages::damagedPageCount(header.PageTotal));
     FHeader = header;
     FHeaderSize = headerSize;
