@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "report/errors.h"
+#include "report/file_stream.h"
 #include "report/page_list.h"
 #include "report_fixtures.h"
 #include "support/child_process.h"
@@ -124,6 +125,16 @@ TEST_F(FileSafety, DiskFullWhileSavingLeavesTheOldFile) {
     EXPECT_EQ(Names(), (std::vector<std::string>{"linked.qrp", "other.qrp", "own.qrp"}));
 }
 
+TEST_F(FileSafety, AContentThatCannotBePutInPlaceIsAnErrorAndLeavesNoTemporaryFile) {
+    {
+        const auto file = FileStream::Create(m_dir / "late.qrp");
+        file->WriteBuffer(m_report.data(), m_report.size());
+        fs::create_directories(m_dir / "late.qrp" / "inside");  // the name is taken meanwhile
+        EXPECT_THROW(file->Close(), FileError);
+    }
+    EXPECT_EQ(Names(), (std::vector<std::string>{"late.qrp", "late.qrp/inside"}));
+}
+
 TEST_F(FileSafety, DiskFullWhileRecordingKeepsEveryPageBeforeIt) {
     const fs::path saved = m_dir / "saved.qrp";
     const std::string said = test::RunInChild({std::nullopt, 3000}, [&] {
@@ -162,7 +173,14 @@ TEST_F(FileSafety, OnlyRegularFilesOpenAndMessagesShowTheFullPath) {
         }
         return "opened";
     };
-    EXPECT_EQ(openError(pipe), "Cannot open file \"" + pipe.string() + "\". Not a regular file");
+    // In a child with an alarm: a pipe that blocks the open must fail the test, not stall it.
+    EXPECT_EQ(test::RunInChild({},
+                               [&] {
+                                   ::alarm(10);
+                                   TQRPageList list;
+                                   list.OpenReport(pipe);
+                               }),
+              "Cannot open file \"" + pipe.string() + "\". Not a regular file");
     EXPECT_EQ(openError(m_dir.Path()), "Cannot open file \"" + m_dir.Path().string() + "\". Is a directory");
     const fs::path here = fs::current_path();
     fs::current_path(m_dir.Path());
