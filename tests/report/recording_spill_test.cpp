@@ -2,12 +2,17 @@
 // many pages there are, and the file goes with the pages, also after an abort.
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
+#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
 #include "report/document.h"
+#include "report/errors.h"
 #include "report/no_printer.h"
+#include "support/child_process.h"
+#include "support/test_paths.h"
 
 namespace qrp {
 namespace {
@@ -111,6 +116,31 @@ TEST_F(LongRecording, DiscardingABusyRecordingDeletesItsFile) {
     ASSERT_TRUE(std::filesystem::exists(file));
     doc.DiscardPages();
     EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST_F(LongRecording, AFullDiskEndsTheRecordingWithEveryPageBeforeIt) {
+    test::ScratchDir dir;
+    const std::filesystem::path saved = dir / "saved.qrp";
+    const std::string said = test::RunInChild({std::nullopt, 200000}, [&] {
+        ::setenv("TMPDIR", dir.Path().c_str(), 1);
+        try {
+            Record(200);
+        } catch (const StreamError&) {
+        }
+        doc.AbortDoc();
+        if (doc.PageTotal() != doc.Pages().PageTotal())
+            throw std::runtime_error("the document counts a page it does not hold");
+        const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+        ::setrlimit(RLIMIT_FSIZE, &unlimited);
+        doc.Save(saved);
+    });
+    ASSERT_EQ(said, "");
+    TQRPageList loaded;
+    loaded.OpenReport(saved);
+    ASSERT_GT(loaded.PageTotal(), 0);
+    ASSERT_LT(loaded.PageTotal(), 200) << "the limit must stop the recording";
+    for (std::int32_t n = 1; n <= loaded.PageTotal(); ++n)
+        EXPECT_NE(loaded.FetchPage(n), nullptr);
 }
 
 }  // namespace
