@@ -4,7 +4,6 @@
 #include <fstream>
 #include <stdexcept>
 #include <string>
-#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -120,7 +119,6 @@ TEST_F(LongRecording, DiscardingABusyRecordingDeletesItsFile) {
 
 TEST_F(LongRecording, AFullDiskEndsTheRecordingWithEveryPageBeforeIt) {
     test::ScratchDir dir;
-    const std::filesystem::path saved = dir / "saved.qrp";
     const std::string said = test::RunInChild({std::nullopt, 200000}, [&] {
         ::setenv("TMPDIR", dir.Path().c_str(), 1);
         try {
@@ -128,19 +126,12 @@ TEST_F(LongRecording, AFullDiskEndsTheRecordingWithEveryPageBeforeIt) {
         } catch (const StreamError&) {
         }
         doc.AbortDoc();
-        if (doc.PageTotal() != doc.Pages().PageTotal())
-            throw std::runtime_error("the document counts a page it does not hold");
-        const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
-        ::setrlimit(RLIMIT_FSIZE, &unlimited);
-        doc.Save(saved);
+        if (doc.PageTotal() < 1 || doc.PageTotal() >= 200 || doc.PageTotal() != doc.Pages().PageTotal())
+            throw std::runtime_error("the document counts " + std::to_string(doc.PageTotal()) + " pages");
+        for (std::int32_t n = 1; n <= doc.PageTotal(); ++n)
+            doc.FetchPage(n);  // each stored whole: a damaged one throws
     });
-    ASSERT_EQ(said, "");
-    TQRPageList loaded;
-    loaded.OpenReport(saved);
-    ASSERT_GT(loaded.PageTotal(), 0);
-    ASSERT_LT(loaded.PageTotal(), 200) << "the limit must stop the recording";
-    for (std::int32_t n = 1; n <= loaded.PageTotal(); ++n)
-        EXPECT_NE(loaded.FetchPage(n), nullptr);
+    EXPECT_EQ(said, "");
 }
 
 }  // namespace
