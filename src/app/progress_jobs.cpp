@@ -53,6 +53,7 @@ void PrintToPdf(TQRPrinter& document, const std::string& pdfPath, std::int32_t f
                 ViewerDialogs& dialogs, const StopRequest& stop) {
     if (document.Status() != dsFinished || !document.PageStream())
         return;
+    document.Pages().RefuseAsOutput(pdfPath);
     const QTemporaryDir folder;
     if (!folder.isValid())
         throw FileError(messages::cannotCreateFile(folder.path().toStdString(), folder.errorString().toStdString()));
@@ -69,6 +70,7 @@ void PrintToPdf(TQRPrinter& document, const std::string& pdfPath, std::int32_t f
 
 TQRPrinter::TQRExportEvent ExportWithProgress(TQRPrinter& document, ViewerDialogs& dialogs, const StopRequest& stop) {
     return [&document, &dialogs, &stop](exporter::TQRExportFilter& filter) {
+        document.Pages().RefuseAsOutput(filter.FileName());
         exporter::PageSource pages = exporter::PagesOf(document);
         // Every page is played twice: once for the base font, once for its text.
         const auto monitor = dialogs.Progress("Exporting...", std::max(2 * pages.PageTotal, 1));

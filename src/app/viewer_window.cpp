@@ -26,6 +26,7 @@
 #include "progress_jobs.h"
 #include "qt_viewer_dialogs.h"
 #include "report/document.h"
+#include "report/errors.h"
 #include "report/host_hooks.h"
 #include "spin_edit.h"
 
@@ -105,11 +106,40 @@ TTav_FolivexFrm::~TTav_FolivexFrm() {
 }
 
 void TTav_FolivexFrm::Guarded(const std::function<void()>& handler) {
+    // One user action may fetch a page more than once (a button sets the page spin edit,
+    // whose own handler runs inside); the reload is offered once per action.
+    if (m_guardDepth == 0)
+        m_reloadDeclined = false;
+    ++m_guardDepth;
+    const struct Leave {
+        int& depth;
+        ~Leave() { --depth; }
+    } leave{m_guardDepth};
     try {
         handler();
+    } catch (const ReportChangedError& error) {
+        OfferReload(error.what());
     } catch (const std::exception& error) {
         m_dialogs->Message(error.what());
     }
+}
+
+void TTav_FolivexFrm::OfferReload(const std::string& message) {
+    const TQRPrinter* document = QRPreview->Document();
+    const TQRStream* stream = document ? document->PageStream() : nullptr;
+    if (!stream || m_reloadDeclined)
+        return;
+    // A running print or export still holds the document: say what happened, reload later.
+    if (m_jobRunning) {
+        m_dialogs->Message(message);
+        return;
+    }
+    if (!m_dialogs->Confirm(message + ". Reload it?")) {
+        m_reloadDeclined = true;
+        return;
+    }
+    const std::string path = stream->FilePath();
+    Guarded([this, &path] { LoadReport(path); });
 }
 
 std::int32_t TTav_FolivexFrm::PageTotal() const {

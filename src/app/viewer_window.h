@@ -142,8 +142,10 @@ class TTav_FolivexFrm : public QWidget {
   private:
     void BuildComponents();
     void BuildShortcuts();
-    // Runs a handler as the controls do: an error that escapes it goes to a message box.
+    // Runs a handler as the controls do: an error that escapes it goes to a message box;
+    // a report file rewritten by another program is offered for a reload instead.
     void Guarded(const std::function<void()>& handler);
+    void OfferReload(const std::string& message);
     void Wire(QToolButton* button, void (TTav_FolivexFrm::*handler)());
     // Steps seZoom as its buttons do (the zoom keys and Ctrl+wheel).
     void StepZoom(std::int32_t direction);
@@ -179,6 +181,8 @@ class TTav_FolivexFrm : public QWidget {
     std::int32_t m_fittedZoom = 0;  // the zoom of Init's fit
     bool m_firstActivationPending = false;
     bool m_focusLeftProgram = false;
+    int m_guardDepth = 0;           // handlers running, one inside another
+    bool m_reloadDeclined = false;  // in the user action that runs
     std::unique_ptr<exporter::TQRTextFilter> QRTextFilter1;
     std::unique_ptr<exporter::TQRCSVFilter> QRCSVFilter1;
     std::unique_ptr<exporter::TQRHTMLFilter> QRHTMLFilter1;

@@ -1,15 +1,11 @@
 #include "pdf_printer.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include <QFile>
 #include <QPrinter>
-#include <QRandomGenerator>
 
-#include "report/errors.h"
-#include "report/messages.h"
+#include "report/file_stream.h"
 
 namespace qrp::print {
 
@@ -50,31 +46,22 @@ class PdfFileTarget : public PrintTarget {
         return device;
     }
 
-    // Beside the output, so that the finished file can be renamed into place; made by
-    // QFile so that it gets the user's usual permissions.
+    // The new content of the output, put in place only once the job is complete, as a
+    // saved report is: an output this user may not write is refused before any page.
     QString CreateJobFile() override {
-        QString reason;
-        for (int attempt = 0; attempt < 8; ++attempt) {
-            const QString name = QString::fromStdString(m_output) +
-                                 QString(".%1.part").arg(QRandomGenerator::global()->generate(), 8, 16, QChar('0'));
-            QFile file(name);
-            if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-                return name;
-            reason = file.errorString();
-        }
-        throw FileError(messages::cannotCreateFile(m_output, reason.toStdString()));
+        m_file = FileStream::Create(m_output);
+        return QFile::decodeName(QByteArray::fromStdString(m_file->ContentPath()));
     }
 
-    std::string Deliver(const QString& jobFile, const JobTicket& /*ticket*/, const QString& /*printer*/) override {
-        std::error_code error;
-        std::filesystem::rename(jobFile.toStdString(), m_output, error);
-        if (error)
-            throw FileError(messages::cannotCreateFile(m_output, error.message()));
+    std::string Deliver(const QString& /*jobFile*/, const JobTicket& /*ticket*/, const QString& /*printer*/) override {
+        const std::unique_ptr<FileStream> file = std::move(m_file);
+        file->Close();
         return m_output;
     }
 
   private:
     std::string m_output;
+    std::unique_ptr<FileStream> m_file;  // the job being written
 };
 
 }  // namespace

@@ -80,7 +80,8 @@ class TQRPrinter {
     void OpenDoc();
     // Finishes the page being drawn (announcing it) and starts the next; also needed before
     // the first page. EQRError "Illegal call to NewPage" outside a run. Printer errors reach
-    // the caller; the page that was being finished is gone then, and the run goes on.
+    // the caller; the page that was being finished is gone then, and the run goes on. A
+    // page the page stream cannot store (a full disk) is not counted either.
     void NewPage();
     // Finishes the last page and the run: dsFinished, the finished-page count announced (also
     // for a run without pages), the stored header rewritten (ddMetafile) or AfterPrint fired

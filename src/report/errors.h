@@ -25,6 +25,13 @@ class FileError : public Error {
     using Error::Error;
 };
 
+// The report file being shown was rewritten by another program; its pages can no longer
+// be read from it, only from a fresh load.
+class ReportChangedError : public FileError {
+  public:
+    using FileError::FileError;
+};
+
 // The report library's own failures: illegal calls, damaged report files, invalid pictures.
 class EQRError : public Error {
   public:

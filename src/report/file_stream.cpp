@@ -4,10 +4,14 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 #include "errors.h"
+#include "file_identity.h"
+#include "file_replacement.h"
 #include "messages.h"
 
 namespace qrp {
@@ -16,18 +20,30 @@ namespace {
 constexpr std::int64_t kMaxStreamSize = std::numeric_limits<std::int32_t>::max();
 }
 
+FileStream::FileStream(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
+
 std::unique_ptr<FileStream> FileStream::OpenRead(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a named pipe waits for a writer that may never come.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        throw FileError(messages::cannotOpenFile(path, messages::systemReason(errno)));
+        throw FileError(messages::cannotOpenFile(FullPath(path), messages::systemReason(errno)));
+    struct stat info {};
+    const int error = ::fstat(fd, &info) != 0 ? errno : 0;
+    if (error != 0 || !S_ISREG(info.st_mode) || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        const std::string reason = error != 0              ? messages::systemReason(error)
+                                   : S_ISDIR(info.st_mode) ? messages::systemReason(EISDIR)
+                                                           : messages::notARegularFile();
+        throw FileError(messages::cannotOpenFile(FullPath(path), reason));
+    }
     return std::unique_ptr<FileStream>(new FileStream(fd, path));
 }
 
 std::unique_ptr<FileStream> FileStream::Create(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        throw FileError(messages::cannotCreateFile(path, messages::systemReason(errno)));
-    return std::unique_ptr<FileStream>(new FileStream(fd, path));
+    auto replacement = std::make_unique<FileReplacement>(path);
+    std::unique_ptr<FileStream> stream(new FileStream(replacement->TakeTempDescriptor(), replacement->ShownPath()));
+    stream->m_replacement = std::move(replacement);
+    return stream;
 }
 
 std::unique_ptr<FileStream> FileStream::CreateUnique(const std::string& dir, const std::string& prefix,
@@ -54,13 +70,16 @@ FileStream::~FileStream() {
 void FileStream::Close() {
     if (m_fd < 0)
         return;
-    const int fd = m_fd;
-    if (::fsync(fd) != 0 && errno != EINVAL) {
-        m_fd = -1;
+    const int fd = std::exchange(m_fd, -1);
+    try {
+        if (m_replacement)
+            m_replacement->Commit(fd);
+        else if (::fsync(fd) != 0 && errno != EINVAL)
+            throw StreamError(messages::streamWriteError());
+    } catch (...) {
         ::close(fd);
-        throw StreamError(messages::streamWriteError());
+        throw;
     }
-    m_fd = -1;
     // A full disk or a quota may only show at close; the caller must not take the file as complete.
     if (::close(fd) != 0 && errno != EINTR)
         throw StreamError(messages::streamWriteError());
@@ -103,6 +122,16 @@ std::int64_t FileStream::Seek(std::int64_t offset, SeekOrigin origin) {
     if (result < 0)
         result = ::lseek(m_fd, 0, SEEK_SET);  // before the start: clamp as memory streams do
     return static_cast<std::int64_t>(result);
+}
+
+std::string FileStream::ContentPath() const {
+    return m_replacement ? m_replacement->TempPath() : m_path;
+}
+
+void FileStream::Truncate(std::int64_t size) {
+    // Shortening needs no space: it fails only on a read-only file, where nothing was written.
+    if (::ftruncate(m_fd, static_cast<off_t>(size)) == 0)
+        ::lseek(m_fd, 0, SEEK_END);
 }
 
 std::string TempDirectory() {

@@ -33,6 +33,12 @@ std::size_t MemoryStream::Read(void* buffer, std::size_t count) {
     return ReadFromSpan(m_data, m_position, buffer, count);
 }
 
+void MemoryStream::Truncate(std::int64_t size) {
+    if (size >= 0 && static_cast<std::size_t>(size) < m_data.size())
+        m_data.resize(static_cast<std::size_t>(size));
+    m_position = static_cast<std::int64_t>(m_data.size());
+}
+
 std::size_t MemoryStream::Write(const void* buffer, std::size_t count) {
     if (count == 0)
         return 0;

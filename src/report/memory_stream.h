@@ -20,6 +20,9 @@ class MemoryStream : public Stream {
     std::size_t Write(const void* buffer, std::size_t count) override;
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
 
+    // Drops the bytes from size on and moves to the end.
+    void Truncate(std::int64_t size);
+
     const std::vector<std::uint8_t>& Data() const { return m_data; }
     std::vector<std::uint8_t> TakeData() { return std::move(m_data); }
 

@@ -41,6 +41,19 @@ std::string fileIsOpenReport() {
     return "The file is the report being shown; save to another file.";
 }
 
+std::string notARegularFile() {
+    return "Not a regular file";
+}
+
+std::string damagedPageCount(std::int32_t count) {
+    return "The report file is damaged: its header counts " + std::to_string(count) +
+           " pages, which the file cannot hold";
+}
+
+std::string reportChangedOnDisk(std::string_view path) {
+    return "The report file \"" + std::string(path) + "\" has been changed by another program since it was opened";
+}
+
 std::string noReportToSave() {
     return "There is no report to save";
 }

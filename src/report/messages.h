@@ -19,6 +19,12 @@ std::string pageOutOfRange(std::int32_t page);
 // A report file whose record chain does not lead to the page; detail says what was found.
 std::string damagedReport(std::int32_t page, std::string_view detail);
 std::string fileIsOpenReport();
+// Opening or writing something that is not a plain file (a folder, a pipe, a device).
+std::string notARegularFile();
+// A header whose page count no chain of records in the file can satisfy.
+std::string damagedPageCount(std::int32_t count);
+// The report file was rewritten by someone else while it was shown; path is its full path.
+std::string reportChangedOnDisk(std::string_view path);
 std::string noReportToSave();
 // Recording: NewPage outside a run, OpenDoc on a document that is not ready.
 std::string illegalNewPage();

@@ -1,14 +1,11 @@
 #include "page_list.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "byte_order.h"
 #include "errors.h"
+#include "file_identity.h"
 #include "memory_stream.h"
 #include "messages.h"
 #include "splay_codec.h"
@@ -88,7 +85,11 @@ void TQRPageList::ReadHeader() {
     const int headerSize = ProbeHeaderSize(stream);
     std::uint8_t bytes[kHeaderSize] = {};
     stream.Read(bytes, static_cast<std::size_t>(headerSize));
-    FHeader = DecodeHeader(bytes, headerSize);
+    const TReportHeaderRec header = DecodeHeader(bytes, headerSize);
+    // Every page takes at least a record's own fields after the header.
+    if (header.PageTotal < 0 || header.PageTotal > (stream.Size() - headerSize) / kRecordOverhead)
+        throw EQRError(messages::damagedPageCount(header.PageTotal));
+    FHeader = header;
     FHeaderSize = headerSize;
     FPageTotal = FHeader.PageTotal;
     m_offsets.clear();
@@ -115,15 +116,10 @@ void TQRPageList::OpenReport(const std::string& fileName) {
 void TQRPageList::AppendPage(const PagePicture& picture) {
     ListLock lock(*this);
     TQRStream& stream = RequireStream();
-    ++FPageTotal;
-    if (FPageTotal == 1) {
-        m_offsets.clear();
-        WriteFileHeader();
-    }
-    // The record is built in memory and written with one call, so a failure leaves no
-    // half-written record behind the last good one.
+    // The record is built in memory and written with one call; a write that fails part-way
+    // (a full disk) is cut off again, so the stream holds exactly the pages before it.
     MemoryStream record;
-    record.WriteI32(FPageTotal);
+    record.WriteI32(FPageTotal + 1);
     record.WriteI32(0);  // NextRecord, patched below
     if (FPacked) {
         MemoryStream code;
@@ -136,16 +132,20 @@ void TQRPageList::AppendPage(const PagePicture& picture) {
     } else {
         picture.WriteTo(record);
     }
-    const std::int64_t start = stream.Seek(0, SeekOrigin::End);
-    const std::int64_t end = start + static_cast<std::int64_t>(record.Data().size()) + 4;
-    if (end > INT32_MAX) {
-        --FPageTotal;
-        throw StreamError(messages::streamWriteError());
-    }
-    record.WriteI32(static_cast<std::int32_t>(start));
-    record.SetPosition(4);
-    record.WriteI32(static_cast<std::int32_t>(end));
+    ++FPageTotal;
+    std::int64_t start = 0;  // a failed first page takes the header with it
     try {
+        if (FPageTotal == 1) {
+            m_offsets.clear();
+            WriteFileHeader();
+        }
+        start = stream.Seek(0, SeekOrigin::End);
+        const std::int64_t end = start + static_cast<std::int64_t>(record.Data().size()) + 4;
+        if (end > INT32_MAX)
+            throw StreamError(messages::streamWriteError());
+        record.WriteI32(static_cast<std::int32_t>(start));
+        record.SetPosition(4);
+        record.WriteI32(static_cast<std::int32_t>(end));
         stream.WriteBuffer(record.Data().data(), record.Data().size());
     } catch (const FileError&) {
         // The data is complete in memory; only its move to a temporary file failed.
@@ -153,6 +153,7 @@ void TQRPageList::AppendPage(const PagePicture& picture) {
         throw;
     } catch (...) {
         --FPageTotal;
+        stream.Truncate(start);
         throw;
     }
     m_offsets[FPageTotal] = static_cast<std::int32_t>(start);
@@ -248,7 +249,12 @@ std::int32_t TQRPageList::LocatePage(std::int32_t n) {
     const auto below = std::prev(m_offsets.lower_bound(n));
     if (above == m_offsets.end() || n - below->first <= above->first - n)
         return WalkForward(below->first, n, size);
-    return WalkBackward(above->first, n, size);
+    try {
+        return WalkBackward(above->first, n, size);
+    } catch (const EQRError&) {
+        // A damaged backward link says nothing about the forward ones.
+        return WalkForward(below->first, n, size);
+    }
 }
 
 void TQRPageList::GoFirst() {
@@ -271,6 +277,7 @@ std::unique_ptr<PagePicture> TQRPageList::FetchPage(std::int32_t n) {
         return nullptr;
     ListLock lock(*this);
     TQRStream& stream = *FPageStore;
+    stream.CheckUnchanged();
     const std::int64_t size = stream.Size();
     const std::int32_t offset = LocatePage(n);
     const RecordHead head = ReadRecordHead(offset, n, size);
@@ -298,45 +305,21 @@ std::unique_ptr<PagePicture> TQRPageList::FetchPage(std::int32_t n) {
         picture = PagePicture::ReadFrom(stream, bodyLength);
     }
     stream.SetPosition(head.next);
+    // A rewrite that began while the page was read may have mixed old and new bytes.
+    stream.CheckUnchanged();
     return picture;
+}
+
+void TQRPageList::RefuseAsOutput(const std::string& fileName) const {
+    RefuseOutputOnto(fileName, IdentityOfDescriptor(FPageStore ? FPageStore->FileDescriptor() : -1));
 }
 
 void TQRPageList::SaveCopy(const std::string& fileName) {
     TQRStream& stream = RequireStream();
-    const std::filesystem::path target(fileName);
-    struct stat targetInfo {};
-    const bool exists = ::stat(fileName.c_str(), &targetInfo) == 0;
-    if (exists) {
-        struct stat sourceInfo {};
-        const int fd = stream.FileDescriptor();
-        if (fd >= 0 && ::fstat(fd, &sourceInfo) == 0 && sourceInfo.st_dev == targetInfo.st_dev &&
-            sourceInfo.st_ino == targetInfo.st_ino)
-            throw FileError(messages::cannotCreateFile(fileName, messages::fileIsOpenReport()));
-    }
-    std::filesystem::path folder = target.parent_path();
-    if (folder.empty())
-        folder = ".";
-    auto temp = FileStream::CreateUnique(folder.string(), "." + target.filename().string() + ".", fileName);
-    const std::string tempPath = temp->Path();
-    try {
-        mode_t mode = 0666;
-        if (exists) {
-            mode = targetInfo.st_mode & 07777;
-        } else {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            mode &= ~mask;
-        }
-        ::fchmod(temp->Descriptor(), mode);
-        stream.CopyToStream(*temp);
-        temp->Close();
-        if (::rename(tempPath.c_str(), fileName.c_str()) != 0)
-            throw FileError(messages::cannotCreateFile(fileName, messages::systemReason(errno)));
-    } catch (...) {
-        temp.reset();
-        ::unlink(tempPath.c_str());
-        throw;
-    }
+    RefuseAsOutput(fileName);
+    const auto file = FileStream::Create(fileName);
+    stream.CopyToStream(*file);
+    file->Close();
 }
 
 }  // namespace qrp

@@ -36,20 +36,27 @@ class TQRPageList {
 
     // Appends one page record (the picture stays the caller's); writes the header at the
     // first page. If the page stream fails to move to its temporary file the record is
-    // still complete in memory and counted, and the FileError reaches the caller.
+    // still complete in memory and counted, and the FileError reaches the caller; any other
+    // failure leaves the stream and the count as they were before the call.
     void AppendPage(const PagePicture& picture);
     // Rewrites the header with the final page count.
     void Finish();
     // A new picture of page n, or none when n > PageTotal or no stream is attached.
     // Throws EQRError for n < 1 and for a damaged file; the list stays usable afterwards.
+    // Throws ReportChangedError once the report file was rewritten by another program.
     std::unique_ptr<PagePicture> FetchPage(std::int32_t n);
 
     // Opens a report file read-only as the page stream and reads its header, taking the
     // compression flag from it. On failure no stream is attached and PageTotal is kept.
+    // A header whose page count the file cannot hold is EQRError naming the count.
     void OpenReport(const std::string& fileName);
-    // Writes the whole stream to fileName through a temporary file in the same folder that
-    // replaces the target only when complete. Refuses the file the stream is reading.
+    // Writes the whole stream to fileName, which gets it only when complete
+    // (FileStream::Create). Refuses the file the stream is reading.
     void SaveCopy(const std::string& fileName);
+    // Throws FileError "Cannot create file ..." when fileName reaches the file the stream
+    // reads (a loaded report, or a recording's temporary file); callers check every
+    // output path with it before they write anything.
+    void RefuseAsOutput(const std::string& fileName) const;
 
     void GoFirst();
     void GoLast();

@@ -5,13 +5,17 @@
 #include <vector>
 
 #include "errors.h"
+#include "file_identity.h"
 #include "messages.h"
 
 namespace qrp {
 
 TQRStream::TQRStream(std::int32_t spillLimit) : MemStore(std::make_unique<MemoryStream>()), FSpillLimit(spillLimit) {}
 
-TQRStream::TQRStream(std::unique_ptr<FileStream> existing) : DiskStore(std::move(existing)), FResident(false) {}
+TQRStream::TQRStream(std::unique_ptr<FileStream> existing)
+    : DiskStore(std::move(existing)), FResident(false), FOpenedPath(FullPath(DiskStore->Path())) {
+    ::fstat(DiskStore->Descriptor(), &FOpened);
+}
 
 std::unique_ptr<TQRStream> TQRStream::OpenExisting(const std::string& fileName) {
     return std::unique_ptr<TQRStream>(new TQRStream(FileStream::OpenRead(fileName)));
@@ -73,8 +77,31 @@ void TQRStream::MoveToTempFile() {
     FResident = false;
 }
 
+void TQRStream::Truncate(std::int64_t size) {
+    std::lock_guard guard(m_lock);
+    if (FResident)
+        MemStore->Truncate(size);
+    else
+        DiskStore->Truncate(size);
+}
+
+void TQRStream::CheckUnchanged() {
+    std::lock_guard guard(m_lock);
+    if (FResident || !FTempPath.empty())
+        return;
+    struct stat now {};
+    struct stat named {};
+    const bool same = ::fstat(DiskStore->Descriptor(), &now) == 0 && now.st_size == FOpened.st_size &&
+                      now.st_mtim.tv_sec == FOpened.st_mtim.tv_sec && now.st_mtim.tv_nsec == FOpened.st_mtim.tv_nsec &&
+                      ::stat(FOpenedPath.c_str(), &named) == 0 && named.st_dev == FOpened.st_dev &&
+                      named.st_ino == FOpened.st_ino;
+    if (!same)
+        throw ReportChangedError(messages::reportChangedOnDisk(FOpenedPath));
+}
+
 void TQRStream::CopyToStream(Stream& dest) {
     std::lock_guard guard(m_lock);
+    CheckUnchanged();
     Seek(0, SeekOrigin::Begin);
     std::vector<std::uint8_t> block(kCopyBlockSize);
     for (;;) {
@@ -83,6 +110,8 @@ void TQRStream::CopyToStream(Stream& dest) {
             break;
         dest.WriteBuffer(block.data(), n);
     }
+    // A copy of a file that was rewritten meanwhile may hold parts of two reports.
+    CheckUnchanged();
 }
 
 }  // namespace qrp

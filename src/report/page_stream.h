@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <sys/stat.h>
 
 #include "file_stream.h"
 #include "memory_stream.h"
@@ -41,9 +42,18 @@ class TQRStream : public Stream {
     std::size_t Write(const void* buffer, std::size_t count) override;
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
 
+    // Cuts the data back to size bytes (a record that failed half-way); the position is
+    // then at the end.
+    void Truncate(std::int64_t size);
+    // For a stream over an existing report: throws ReportChangedError when the file has
+    // been rewritten since it was opened (another size, modification time or file under
+    // its name). Nothing for a recording.
+    void CheckUnchanged();
+
     // Copies the whole stream, offset 0 to its end, in kCopyBlockSize blocks; afterwards
     // this stream's position is at its end. Throws StreamError when dest takes fewer
-    // bytes than offered, so a truncated copy never passes for a complete one.
+    // bytes than offered, so a truncated copy never passes for a complete one, and
+    // ReportChangedError (CheckUnchanged) when the file was rewritten before or during it.
     void CopyToStream(Stream& dest);
 
     void AcquireStream() { m_lock.lock(); }
@@ -68,6 +78,9 @@ class TQRStream : public Stream {
     std::unique_ptr<FileStream> DiskStore;
     bool FResident = true;
     std::int32_t FSpillLimit = 0;
+    // What an existing report file was like when it was opened.
+    struct stat FOpened {};
+    std::string FOpenedPath;
 };
 
 }  // namespace qrp

@@ -108,8 +108,15 @@ void TQRPrinter::StartPrinterPage() {
 void TQRPrinter::FinishPage(bool breakAfter) {
     const std::unique_ptr<TQRCanvas> page = std::move(FRecordingPage);
     if (FOutputRoute == ddMetafile) {
-        if (page)
+        if (!page)
+            return;
+        try {
             FPages.AppendPage(*page->Finish());
+        } catch (const StreamError&) {
+            // Not stored (a full disk): the document counts only the pages it holds.
+            FPageTotal = FPages.PageTotal();
+            throw;
+        }
         return;
     }
     if (!InPrintRange())

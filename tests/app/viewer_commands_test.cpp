@@ -106,6 +106,36 @@ TEST_F(ViewerTest, ACancelledExportLeavesNoFileBehind) {
     EXPECT_TRUE(Document().CancelRequested());
 }
 
+TEST_F(ViewerTest, NoFormatIsSavedOntoTheReportBeingShown) {
+    const std::string shown = WriteReport("shown.qrp", 3);
+    const auto before = ReadFileBytes(shown);
+    auto& w = ShowWindow(shown);
+    for (int format = 1; format <= 5; ++format)
+        m_dialogs->FileAnswers.push_back(app::FileChoice{shown, format});
+    for (int format = 1; format <= 5; ++format)
+        w.Save->click();
+    ASSERT_EQ(m_dialogs->Messages.size(), 5u);
+    for (const std::string& message : m_dialogs->Messages)
+        EXPECT_NE(message.find("is the report being shown"), std::string::npos) << message;
+    EXPECT_EQ(ReadFileBytes(shown), before);
+}
+
+TEST_F(ViewerTest, AReportRewrittenWhileShownIsOfferedForAReload) {
+    const std::string shown = WriteReport("shown.qrp", 3);
+    const auto longer = ReadFileBytes(WriteReport("longer.qrp", 5));
+    auto& w = ShowWindow(shown);
+    WriteFileBytes(shown, longer);  // in place, as another program rewrites it
+    m_dialogs->ConfirmAnswers = {false, true};
+    w.sbNextPage->click();
+    ASSERT_EQ(m_dialogs->Questions.size(), 1u) << "asked once for one click";
+    EXPECT_NE(m_dialogs->Questions[0].find("has been changed by another program"), std::string::npos);
+    EXPECT_EQ(Document().PageTotal(), 3) << "declined: the report shown stays";
+    w.sbLastPage->click();
+    ASSERT_EQ(m_dialogs->Questions.size(), 2u);
+    EXPECT_EQ(Document().PageTotal(), 5);
+    EXPECT_TRUE(m_dialogs->Messages.empty());
+}
+
 TEST_F(ViewerTest, PrintCopiesTheDialogsChoicesAndARangeDoesNotStickToTheNextPrint) {
     auto& w = ShowWindow(WriteReport("print.qrp", 6));
     app::SetPrinterCopies(*m_appPrinter, 2);

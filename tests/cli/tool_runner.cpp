@@ -29,7 +29,8 @@ std::string Slurp(const std::filesystem::path& path) {
 
 ToolResult RunQrptool(const std::vector<std::string>& args) {
     ScratchDir dir;
-    std::string command = Quote(QRPTOOL_PATH);
+    // A tool that hangs fails its test instead of stalling the run.
+    std::string command = "timeout 120 " + Quote(QRPTOOL_PATH);
     for (const std::string& arg : args)
         command += " " + Quote(arg);
     command += " >" + Quote((dir / "out").string()) + " 2>" + Quote((dir / "err").string()) + " </dev/null";

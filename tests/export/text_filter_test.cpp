@@ -83,7 +83,7 @@ TEST(TextFilter, OutputFailuresStopTheExport) {
     qrp::test::ScratchDir dir;
     TQRAsciiExportFilter zeroFont((dir / "out.txt").string());
     EXPECT_THROW(zeroFont.BeginExport(2100, 2970, {"Arial", 0, 0}), Error);
-    EXPECT_TRUE(std::filesystem::exists(dir / "out.txt"));  // created before the cell is derived
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.txt"));  // a failed export leaves no file
 
     TQRAsciiExportFilter noFolder((dir / "missing" / "out.txt").string());
     EXPECT_THROW(noFolder.BeginExport(2100, 2970, {}), FileError);

@@ -64,6 +64,7 @@ TEST_F(DamagedReport, LinkOutsideTheFile) {
 TEST_F(DamagedReport, LinkThatDoesNotAdvance) {
     StoreI32(&m_file[m_offsets[1] + 4], m_offsets[1]);
     Open();
+    ExpectDamaged(2);  // the damaged record itself
     ExpectDamaged(3);
     StoreI32(&m_file[m_offsets[1] + 4], m_offsets[0]);  // a loop back to page 1
     Open();
@@ -85,12 +86,32 @@ TEST_F(DamagedReport, PageCountTheChainCannotSatisfy) {
     EXPECT_EQ(m_list.FetchPage(6)->Bytes(), m_pages[5]) << "pages that exist are still read";
 }
 
-TEST_F(DamagedReport, BrokenBackwardLink) {
-    // Reaching page 5 walks back from the last page through RecordStart fields.
+TEST_F(DamagedReport, BrokenBackwardLinkFallsBackToTheForwardChain) {
+    // Reaching page 5 walks back from the last page through RecordStart fields; the
+    // forward links still lead there.
     StoreI32(&m_file[m_offsets[5] - 4], 3);
     Open();
     m_list.FetchPage(6);
+    EXPECT_EQ(m_list.FetchPage(5)->Bytes(), m_pages[4]);
+    StoreI32(&m_file[m_offsets[4] + 4], 0x7FFFFFF0);  // and now the forward link too
+    Open();
+    m_list.FetchPage(6);
     ExpectDamaged(5);
+}
+
+TEST_F(DamagedReport, HeaderCountNoChainCanSatisfy) {
+    const auto expectCount = [this](std::int32_t count) {
+        StoreI32(&m_file[8], count);
+        try {
+            Open();
+            FAIL() << count << " pages should not load";
+        } catch (const EQRError& error) {
+            EXPECT_NE(std::string(error.what()).find("counts " + std::to_string(count) + " pages"), std::string::npos)
+                << error.what();
+        }
+    };
+    expectCount(-3);
+    expectCount(static_cast<std::int32_t>(m_file.size()));  // more records than bytes
 }
 
 TEST_F(DamagedReport, LastRecordStartOutsideTheFile) {

@@ -2,12 +2,16 @@
 // many pages there are, and the file goes with the pages, also after an abort.
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "report/document.h"
+#include "report/errors.h"
 #include "report/no_printer.h"
+#include "support/child_process.h"
+#include "support/test_paths.h"
 
 namespace qrp {
 namespace {
@@ -111,6 +115,23 @@ TEST_F(LongRecording, DiscardingABusyRecordingDeletesItsFile) {
     ASSERT_TRUE(std::filesystem::exists(file));
     doc.DiscardPages();
     EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST_F(LongRecording, AFullDiskEndsTheRecordingWithEveryPageBeforeIt) {
+    test::ScratchDir dir;
+    const std::string said = test::RunInChild({std::nullopt, 200000}, [&] {
+        ::setenv("TMPDIR", dir.Path().c_str(), 1);
+        try {
+            Record(200);
+        } catch (const StreamError&) {
+        }
+        doc.AbortDoc();
+        if (doc.PageTotal() < 1 || doc.PageTotal() >= 200 || doc.PageTotal() != doc.Pages().PageTotal())
+            throw std::runtime_error("the document counts " + std::to_string(doc.PageTotal()) + " pages");
+        for (std::int32_t n = 1; n <= doc.PageTotal(); ++n)
+            doc.FetchPage(n);  // each stored whole: a damaged one throws
+    });
+    EXPECT_EQ(said, "");
 }
 
 }  // namespace

@@ -67,6 +67,7 @@ int RunExport(const Args& args) {
     std::setlocale(LC_CTYPE, "");
     TQRPageList list;
     list.OpenReport(parsed.positional[0]);
+    list.RefuseAsOutput(output);
     const PageSource pages{list.PageTotal(), [&list](std::int32_t n) { return list.FetchPage(n); },
                            static_cast<long double>(ScreenPixelsPerInch()) / 254};
     const auto& filters = FilterLibrary().Filters();

@@ -3,6 +3,7 @@
 
 #include "command.h"
 #include "options.h"
+#include "report/file_identity.h"
 #include "report/file_stream.h"
 #include "report/page_list.h"
 
@@ -27,6 +28,9 @@ int RunMake(const Args& args) {
     const ParsedArgs parsed = ParseArgs(args, {}, {"--compress"});
     if (parsed.positional.size() < 2)
         throw UsageError{"expected an output file and at least one EMF file"};
+    const std::string& output = parsed.positional[0];
+    for (std::size_t i = 1; i < parsed.positional.size(); ++i)
+        RefuseOutputOnto(output, IdentityOfPath(parsed.positional[i]));
     TQRPageList list;
     list.SetCompression(parsed.Has("--compress"));
     // Pages are gathered in a page stream as a recording would, then saved in one go, so
@@ -36,7 +40,7 @@ int RunMake(const Args& args) {
         list.AppendPage(*ReadEmfFile(parsed.positional[i]));
     }
     list.Finish();
-    list.SaveCopy(parsed.positional[0]);
+    list.SaveCopy(output);
     return 0;
 }
 

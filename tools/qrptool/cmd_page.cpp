@@ -19,6 +19,7 @@ int RunPage(const Args& args) {
         ParseNumber(parsed.positional[1], "the page number", 1, std::numeric_limits<std::int32_t>::max()));
     TQRPageList list;
     list.OpenReport(parsed.positional[0]);
+    list.RefuseAsOutput(output);
     const auto picture = list.FetchPage(n);
     if (!picture)
         throw EQRError(messages::pageOutOfRange(n));

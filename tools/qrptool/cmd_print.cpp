@@ -81,6 +81,8 @@ int PrintReport(const PrintRequest& request) {
         throw PrinterError(messages::noDefaultPrinter());
 
     document.Load(request.file);
+    if (!request.pdf.empty())
+        document.Pages().RefuseAsOutput(request.pdf);
     document.Title = std::filesystem::path(request.file).filename().string();
     if (request.orientation)
         document.SetOrientation(*request.orientation);

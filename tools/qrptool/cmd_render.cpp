@@ -12,6 +12,7 @@
 #include "png_writer.h"
 #include "render/page_renderer.h"
 #include "report/errors.h"
+#include "report/file_identity.h"
 #include "report/file_stream.h"
 #include "report/messages.h"
 #include "report/page_list.h"
@@ -83,6 +84,7 @@ int RunRender(const Args& args) {
     if (!dpi.empty())
         size.dpi = static_cast<double>(ParseNumber(dpi, "the resolution", 1, 4800));
 
+    RefuseOutputOnto(output, IdentityOfPath(parsed.positional[0]));
     const std::vector<std::uint8_t> emf = LoadPage(parsed.positional[0], n, !page.empty());
     StartGui();
     const QString fileName = QString::fromStdString(output);
