@@ -23,6 +23,7 @@
 #include "export/html_filter.h"
 #include "export/text_filter.h"
 #include "preview/preview.h"
+#include "print/qt_printer.h"
 #include "progress_jobs.h"
 #include "qt_viewer_dialogs.h"
 #include "report/document.h"
@@ -258,6 +259,9 @@ void TTav_FolivexFrm::PrintClick() {
             document->FirstPage = 0;
             document->LastPage = 0;
         }
+        document->PrintPages = PrintDialog1.Pages;
+        if (auto* device = dynamic_cast<print::QtPrinter*>(&document->OwnPrinter()))
+            device->SetJobOptions(PrintDialog1.JobOptions);
         PrintWithProgress(*document, *m_dialogs, m_jobStop);
     });
 }

@@ -148,6 +148,10 @@ class TQRPrinter {
     bool HasPrinter() const { return FHasPrinter; }
     bool LoadedFromFile() const { return FLoadedFromFile; }
     bool CancelRequested() const { return FCancelRequested; }
+    // During Print: where the page being printed stands in the job (from 1), and the
+    // job's page count, for a progress display.
+    std::int32_t PrintPosition() const { return FPrintPosition; }
+    std::int32_t PrintCount() const { return FPrintCount; }
     long double ScaleX() const { return FScaleX; }
     long double ScaleY() const { return FScaleY; }
     std::int32_t PrintOffsetLeft() const { return FPrintOffsetLeft; }
@@ -210,6 +214,8 @@ class TQRPrinter {
     std::unique_ptr<TQRCanvas> FRecordingPage;
     // AbortDoc leaves the stored header's page count behind the pages held; Save mends it.
     bool FHeaderBehind = false;
+    std::int32_t FPrintPosition = 0;
+    std::int32_t FPrintCount = 0;
 };
 
 }  // namespace qrp

@@ -1,6 +1,7 @@
 // TQRPrinter::Print: replays a finished document's print range onto its own printer as
 // one job. Copies travel in the device mode; the driver makes them.
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -58,6 +59,7 @@ void TQRPrinter::Print() {
     // A cancel belongs to the run it was asked for; left set, it would cut every later
     // print of this document short after one page.
     FCancelRequested = false;
+    FPrintPosition = 0;
     // The plain range keeps its old ways (a range past the report prints blank sheets);
     // a selection names report pages only, so an empty one has nothing to send.
     const bool plainRange = PrintPages.IsRange();
@@ -80,7 +82,9 @@ void TQRPrinter::Print() {
         const std::int64_t last = LastPage != 0 ? LastPage : FPageTotal;
         const std::int64_t count =
             plainRange ? std::max<std::int64_t>(last - first + 1, 0) : static_cast<std::int64_t>(selected.size());
+        FPrintCount = static_cast<std::int32_t>(std::min<std::int64_t>(count, INT32_MAX));
         for (std::int64_t i = 0; i < count; ++i) {
+            FPrintPosition = static_cast<std::int32_t>(std::min<std::int64_t>(i + 1, INT32_MAX));
             const auto page = static_cast<std::int32_t>(plainRange ? first + i : selected[static_cast<std::size_t>(i)]);
             ProcessMessages();
             SetPageNumber(page);

@@ -132,6 +132,23 @@ TEST_F(ViewerTest, PrintCopiesTheDialogsChoicesAndARangeDoesNotStickToTheNextPri
     EXPECT_TRUE(m_dialogs->Messages.empty());
 }
 
+TEST_F(ViewerTest, TheDialogsPageListPrintsThosePagesAndTheProgressCountsThem) {
+    auto& w = ShowWindow(WriteReport("list.qrp", 8));
+    m_dialogs->PrintAnswers.push_back([](app::TPrintDialog& d, PrinterObject&) {
+        d.PrintRange = app::prPageNums;
+        d.Pages = {*ParsePageList("7,2-3"), TQRPageSet::All, true};
+        return true;
+    });
+    w.Print->click();
+    std::vector<std::string> drawn;
+    for (const std::string& line : DocumentPrinter().Log)
+        if (line.rfind("StretchDraw", 0) == 0)
+            drawn.push_back(line.substr(0, line.find(" into")));
+    EXPECT_EQ(drawn, (std::vector<std::string>{"StretchDraw page 3", "StretchDraw page 2", "StretchDraw page 7"}));
+    EXPECT_EQ(m_dialogs->ProgressSteps,
+              (std::vector<std::string>{"Printing page 1 of 3", "Printing page 2 of 3", "Printing page 3 of 3"}));
+}
+
 TEST_F(ViewerTest, CancelOnTheProgressDisplayStopsThePrint) {
     auto& w = ShowWindow(WriteReport("stop.qrp", 8));
     m_dialogs->CancelAtProgress = 2;

@@ -78,7 +78,8 @@ const Command kCommands[] = {
     {"printers", "list the installed printers",
      "usage: qrptool printers\n"
      "Lists the printers (* marks the default) with driver, resolution, duplex and the\n"
-     "paper sizes each offers.\n",
+     "paper sizes each offers, and the sides, trays and resolutions its driver offers\n"
+     "(* marks the queue's default).\n",
      [](const qrp::tool::Args& args) { return qrp::tool::RunPrintCommand("printers", args); }},
 #endif
 };
