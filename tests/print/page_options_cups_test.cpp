@@ -9,6 +9,7 @@
 #include "print/qt_printer.h"
 #include "print_checks.h"
 #include "report/document.h"
+#include "report/host_hooks.h"
 #include "support/test_paths.h"
 
 namespace qrp::print {
@@ -138,6 +139,29 @@ TEST_F(PageOptionsOnCups, AnA4ReportOnLetterFitsOrKeepsItsSize) {
     EXPECT_NEAR(corners[1].second, y * fit, 1.0);
     EXPECT_NEAR(corners[2].first, (612 - 595.28) / 2 + x, 1.0);
     EXPECT_NEAR(corners[2].second, (792 - 841.89) / 2 + y, 1.0);
+}
+
+TEST_F(PageOptionsOnCups, ACancelAfterPageTwoSendsNothingToTheQueue) {
+    const std::string before = test::Run("lpstat -W all -o PDF").out;
+    auto printer = std::make_unique<QtPrinter>();
+    QtPrinter& device = *printer;
+    TQRPrinter document(std::move(printer));
+    const auto names = device.Printers();
+    document.SetPrinterNumber(static_cast<int>(std::find(names.begin(), names.end(), "PDF") - names.begin()));
+    document.Load(m_report.string());
+    document.Title = m_name + "-cancelled";
+    // As the progress display's Cancel: seen when page 3 is about to start.
+    SetProcessMessagesHook([&document] {
+        if (document.PrintPosition() == 3)
+            document.Cancel();
+    });
+    document.Print();
+    SetProcessMessagesHook({});
+    EXPECT_EQ(device.LastJob(), "");
+    EXPECT_EQ(test::Run("lpstat -W all -o PDF").out, before);
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(test::CupsPdfFolder(), error))
+        EXPECT_EQ(entry.path().filename().string().find(document.Title), std::string::npos);
 }
 
 }  // namespace
