@@ -42,36 +42,77 @@ std::optional<std::vector<PageSpan>> ParsePageList(const std::string& text) {
     return spans;
 }
 
-std::vector<std::int32_t> SelectPages(const TQRPageSelection& selection, std::int32_t firstPage, std::int32_t lastPage,
-                                      std::int32_t pageTotal) {
+// Pages from..to in the direction they are given, keeping those of the set.
+void TQRPrintOrder::AddPiece(std::int64_t from, std::int64_t to, TQRPageSet set) {
+    const std::int64_t direction = from <= to ? 1 : -1;
+    if (set != TQRPageSet::All && (from % 2 == 1) != (set == TQRPageSet::Odd))
+        from += direction;
+    if ((to - from) * direction < 0)
+        return;
+    const std::int64_t step = set == TQRPageSet::All ? direction : 2 * direction;
+    const std::int64_t count = (to - from) / step + 1;
+    m_runs.push_back({from, step, count, m_count});
+    m_count += count;
+}
+
+TQRPrintOrder::TQRPrintOrder(const TQRPageSelection& selection, std::int32_t firstPage, std::int32_t lastPage,
+                             std::int32_t pageTotal) {
     std::vector<PageSpan> spans = selection.List;
     if (spans.empty())
         spans.push_back({std::max<std::int32_t>(firstPage, 1), lastPage != 0 ? lastPage : pageTotal});
-    std::vector<std::int32_t> pages;
-    std::vector<bool> taken(static_cast<std::size_t>(std::max<std::int32_t>(pageTotal, 0)) + 1);
-    const auto take = [&](std::int64_t page) {
-        if (page < 1 || page > pageTotal || taken[static_cast<std::size_t>(page)])
-            return;
-        const bool odd = page % 2 == 1;
-        if ((selection.Set == TQRPageSet::Odd && !odd) || (selection.Set == TQRPageSet::Even && odd))
-            return;
-        taken[static_cast<std::size_t>(page)] = true;
-        pages.push_back(static_cast<std::int32_t>(page));
-    };
-    // Clipped before walking, so that a span up to INT32_MAX costs no more than the report.
+    // Pages already taken, as sorted disjoint [low, high] intervals: a page listed again is
+    // left out, so each span adds only the gaps between them.
+    std::vector<std::pair<std::int64_t, std::int64_t>> taken;
     for (const PageSpan& span : spans) {
         const std::int64_t low = std::max<std::int64_t>(std::min(span.first, span.last), 1);
         const std::int64_t high = std::min<std::int64_t>(std::max(span.first, span.last), pageTotal);
+        if (low > high)
+            continue;
+        std::vector<std::pair<std::int64_t, std::int64_t>> gaps;
+        std::int64_t next = low;
+        for (const auto& [takenLow, takenHigh] : taken) {
+            if (takenHigh < next || takenLow > high)
+                continue;
+            if (takenLow > next)
+                gaps.emplace_back(next, takenLow - 1);
+            next = takenHigh + 1;
+        }
+        if (next <= high)
+            gaps.emplace_back(next, high);
         if (span.first <= span.last)
-            for (std::int64_t page = low; page <= high; ++page)
-                take(page);
+            for (const auto& [from, to] : gaps)
+                AddPiece(from, to, selection.Set);
         else
-            for (std::int64_t page = high; page >= low; --page)
-                take(page);
+            for (auto gap = gaps.rbegin(); gap != gaps.rend(); ++gap)
+                AddPiece(gap->second, gap->first, selection.Set);
+        taken.emplace_back(low, high);
+        std::sort(taken.begin(), taken.end());
+        std::vector<std::pair<std::int64_t, std::int64_t>> merged;
+        for (const auto& interval : taken) {
+            if (!merged.empty() && interval.first <= merged.back().second + 1)
+                merged.back().second = std::max(merged.back().second, interval.second);
+            else
+                merged.push_back(interval);
+        }
+        taken = std::move(merged);
     }
-    if (selection.Reverse)
-        std::reverse(pages.begin(), pages.end());
-    return pages;
+    if (selection.Reverse) {
+        std::reverse(m_runs.begin(), m_runs.end());
+        std::int64_t start = 0;
+        for (Run& run : m_runs) {
+            run.first += run.step * (run.count - 1);
+            run.step = -run.step;
+            run.start = start;
+            start += run.count;
+        }
+    }
+}
+
+std::int32_t TQRPrintOrder::PageAt(std::int64_t index) const {
+    const auto run = std::upper_bound(m_runs.begin(), m_runs.end(), index,
+                                      [](std::int64_t at, const Run& each) { return at < each.start; }) -
+                     1;
+    return static_cast<std::int32_t>(run->first + run->step * (index - run->start));
 }
 
 }  // namespace qrp

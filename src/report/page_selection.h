@@ -35,8 +35,27 @@ struct TQRPageSelection {
 
 // The pages to print, in print order and each once: the list (or else the From-To range,
 // 0 meaning the report's first or last page), clipped to 1..pageTotal, then the odd or
-// even ones, then reversed when asked.
-std::vector<std::int32_t> SelectPages(const TQRPageSelection& selection, std::int32_t firstPage, std::int32_t lastPage,
-                                      std::int32_t pageTotal);
+// even ones, then reversed when asked. Held as runs of evenly spaced pages, so that a
+// report claiming two billion pages costs no more than its list's text.
+class TQRPrintOrder {
+  public:
+    TQRPrintOrder(const TQRPageSelection& selection, std::int32_t firstPage, std::int32_t lastPage,
+                  std::int32_t pageTotal);
+    std::int64_t Count() const { return m_count; }
+    // The page at index 0..Count()-1.
+    std::int32_t PageAt(std::int64_t index) const;
+
+  private:
+    struct Run {
+        std::int64_t first;
+        std::int64_t step;  // -2, -1, 1 or 2
+        std::int64_t count;
+        std::int64_t start;  // index of its first page in the order
+    };
+    void AddPiece(std::int64_t from, std::int64_t to, TQRPageSet set);
+
+    std::vector<Run> m_runs;
+    std::int64_t m_count = 0;
+};
 
 }  // namespace qrp

@@ -4,7 +4,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <vector>
 
 #include "document.h"
 #include "errors.h"
@@ -63,12 +62,9 @@ void TQRPrinter::Print() {
     // The plain range keeps its old ways (a range past the report prints blank sheets);
     // a selection names report pages only, so an empty one has nothing to send.
     const bool plainRange = PrintPages.IsRange();
-    std::vector<std::int32_t> selected;
-    if (!plainRange) {
-        selected = SelectPages(PrintPages, FirstPage, LastPage, FPageTotal);
-        if (selected.empty())
-            throw EQRError(messages::noPagesSelected());
-    }
+    const TQRPrintOrder selected(PrintPages, FirstPage, LastPage, FPageTotal);
+    if (!plainRange && selected.Count() == 0)
+        throw EQRError(messages::noPagesSelected());
     PrinterObject& printer = *FOwnPrinter;
     printer.SetTitle(Title);
     if (printer.Printing())
@@ -80,12 +76,11 @@ void TQRPrinter::Print() {
         // no pages below 1: a range reaching down there would only feed blank sheets.
         const std::int64_t first = std::max<std::int64_t>(FirstPage, 1);
         const std::int64_t last = LastPage != 0 ? LastPage : FPageTotal;
-        const std::int64_t count =
-            plainRange ? std::max<std::int64_t>(last - first + 1, 0) : static_cast<std::int64_t>(selected.size());
+        const std::int64_t count = plainRange ? std::max<std::int64_t>(last - first + 1, 0) : selected.Count();
         FPrintCount = static_cast<std::int32_t>(std::min<std::int64_t>(count, INT32_MAX));
         for (std::int64_t i = 0; i < count; ++i) {
             FPrintPosition = static_cast<std::int32_t>(std::min<std::int64_t>(i + 1, INT32_MAX));
-            const auto page = static_cast<std::int32_t>(plainRange ? first + i : selected[static_cast<std::size_t>(i)]);
+            const auto page = static_cast<std::int32_t>(plainRange ? first + i : selected.PageAt(i));
             ProcessMessages();
             SetPageNumber(page);
             // A page the document does not hold leaves its sheet blank.

@@ -1,5 +1,7 @@
 // Printing chosen report pages (a page list, odd or even pages, reverse order) and laying
 // a page on paper of other proportions.
+#include <climits>
+
 #include <gtest/gtest.h>
 
 #include "document_fixtures.h"
@@ -17,7 +19,11 @@ Pages Select(const std::string& list, TQRPageSet set, bool reverse, std::int32_t
              std::int32_t last = 0) {
     const auto spans = ParsePageList(list);
     EXPECT_TRUE(spans) << list;
-    return SelectPages({spans.value_or(std::vector<PageSpan>{}), set, reverse}, first, last, total);
+    const TQRPrintOrder order({spans.value_or(std::vector<PageSpan>{}), set, reverse}, first, last, total);
+    Pages pages;
+    for (std::int64_t i = 0; i < std::min<std::int64_t>(order.Count(), 100); ++i)
+        pages.push_back(order.PageAt(i));
+    return pages;
 }
 
 TEST(PageSelection, ListsSelectReportPagesInListOrderOnceEachWithinTheReport) {
@@ -29,6 +35,13 @@ TEST(PageSelection, ListsSelectReportPagesInListOrderOnceEachWithinTheReport) {
     EXPECT_EQ(Select("12-20", TQRPageSet::All, false, 10), Pages{});
     // Page sets and reverse order apply to report pages, after the list or the range.
     EXPECT_EQ(Select("1-3,7", TQRPageSet::Odd, true, 10), (Pages{7, 3, 1}));
+    EXPECT_EQ(Select("9-2,4-12,1", TQRPageSet::Even, false, 12), (Pages{8, 6, 4, 2, 10, 12}));
+    EXPECT_EQ(Select("3-5,1-8", TQRPageSet::All, true, 8), (Pages{8, 7, 6, 2, 1, 5, 4, 3}));
+    // A report claiming the most pages a header can: counted, never laid out page by page.
+    const TQRPrintOrder huge({{}, TQRPageSet::Odd, true}, 0, 0, INT32_MAX);
+    EXPECT_EQ(huge.Count(), 1073741824);
+    EXPECT_EQ(huge.PageAt(0), INT32_MAX);
+    EXPECT_EQ(huge.PageAt(huge.Count() - 1), 1);
     EXPECT_EQ(Select("", TQRPageSet::Even, false, 7), (Pages{2, 4, 6}));
     EXPECT_EQ(Select("", TQRPageSet::All, true, 9, 3, 5), (Pages{5, 4, 3}));
     EXPECT_EQ(Select("", TQRPageSet::Odd, false, 5, 2, 9), (Pages{3, 5}));
