@@ -1,4 +1,6 @@
 if(QRP_BUILD_GUI)
   add_executable(print_bench print_bench.cpp)
   target_link_libraries(print_bench PRIVATE qrp_print qrp_emf)
+  qrp_add_bench(cups_print_bench SOURCES cups_print_bench.cpp LIBS qrp_print qrp_emf)
+  target_compile_definitions(cups_print_bench PRIVATE QRP_SAMPLE_REPORT="${PROJECT_BINARY_DIR}/samples/sample.qrp")
 endif()

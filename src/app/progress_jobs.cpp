@@ -29,6 +29,9 @@ class PrintPolling {
     PrintPolling(TQRPrinter& document, ProgressMonitor& monitor, const StopRequest& stop) {
         SetProcessMessagesHook([&document, &monitor, &stop, polls = 0]() mutable {
             monitor.SetValue(polls++);
+            if (document.PrintPosition() > 0)
+                monitor.SetLabel("Printing page " + std::to_string(document.PrintPosition()) + " of " +
+                                 std::to_string(document.PrintCount()));
             QCoreApplication::processEvents();
             if (Stopped(monitor, stop))
                 document.Cancel();

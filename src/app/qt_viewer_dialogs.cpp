@@ -13,6 +13,7 @@
 
 #include "application_printer.h"
 #include "file_filters.h"
+#include "print/dialog_choices.h"
 #include "report/errors.h"
 
 namespace qrp::app {
@@ -49,6 +50,7 @@ class QtProgress : public ProgressMonitor {
         m_dialog.setAutoReset(false);
     }
     void SetValue(std::int32_t value) override { m_dialog.setValue(value); }
+    void SetLabel(const std::string& label) override { m_dialog.setLabelText(QString::fromStdString(label)); }
     bool Cancelled() override { return m_dialog.wasCanceled(); }
 
   private:
@@ -107,6 +109,11 @@ bool QtViewerDialogs::Print(TPrintDialog& state, PrinterObject& printer) {
             state.PrintRange = prAllPages;
             break;
     }
+    const print::DialogChoices choices = print::ReadDialogChoices(device);
+    state.Pages = choices.pages;
+    if (state.PrintRange != prPageNums)
+        state.Pages.List.clear();
+    state.JobOptions = choices.jobOptions;
     const std::vector<std::string> names = printer.Printers();
     const auto chosen = std::find(names.begin(), names.end(), device.printerName().toStdString());
     if (chosen != names.end())

@@ -11,6 +11,10 @@
 #include <optional>
 #include <string>
 
+#include <QStringList>
+
+#include "report/page_selection.h"
+
 namespace qrp {
 class PrinterObject;
 }
@@ -27,6 +31,10 @@ struct TPrintDialog {
     std::int32_t MinPage = 1;
     std::int32_t MaxPage = 999;
     TPrintRange PrintRange = prAllPages;
+    // The dialog's page list (with prPageNums), page set and order, as report pages.
+    TQRPageSelection Pages;
+    // Both sides, collated copies, pages per sheet, the printer's own options: for lp -o.
+    QStringList JobOptions;
 };
 
 struct FileChoice {
@@ -40,6 +48,7 @@ class ProgressMonitor {
     virtual ~ProgressMonitor() = default;
     // Pending events run here, so a Cancel click is seen by the next Cancelled().
     virtual void SetValue(std::int32_t value) = 0;
+    virtual void SetLabel(const std::string& label) = 0;
     virtual bool Cancelled() = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "viewer_window.h"
 
+#include <cmath>
 #include <exception>
 #include <filesystem>
 
@@ -23,6 +24,7 @@
 #include "export/html_filter.h"
 #include "export/text_filter.h"
 #include "preview/preview.h"
+#include "print/qt_printer.h"
 #include "progress_jobs.h"
 #include "qt_viewer_dialogs.h"
 #include "report/document.h"
@@ -37,6 +39,22 @@ namespace {
 const std::string kReportFilter = "Report files (*.qrp)|*.qrp";
 const std::string kCancelJobQuestion = "A print or export is running. Cancel it and close the window?";
 const std::string kPdfFilter = "PDF document (*.PDF)|*.PDF";
+
+// Paper whose proportions differ from the report's page by more than 1 % gets the page
+// fitted, so that a report made for A4 prints undistorted on Letter; paper of the same
+// shape keeps the page stretched over it as always.
+TQRPrintScale ScaleForPaper(TQRPrinter& document) {
+    const std::unique_ptr<PagePicture> first = document.FetchPage(1);
+    if (!first || document.OrientedPaperLength() <= 0)
+        return TQRPrintScale::Stretch;
+    const FrameRect frame = first->Frame();
+    const double width = static_cast<double>(frame.right) - frame.left;
+    const double height = static_cast<double>(frame.bottom) - frame.top;
+    if (width <= 0 || height <= 0)
+        return TQRPrintScale::Stretch;
+    const double paper = static_cast<double>(document.OrientedPaperWidth()) / document.OrientedPaperLength();
+    return std::abs(width / height / paper - 1) > 0.01 ? TQRPrintScale::Fit : TQRPrintScale::Stretch;
+}
 
 // "Title - 1 page", "Title - 3 pages".
 QString CaptionText(const std::string& title, std::int32_t pages) {
@@ -288,6 +306,10 @@ void TTav_FolivexFrm::PrintClick() {
             document->FirstPage = 0;
             document->LastPage = 0;
         }
+        document->PrintPages = PrintDialog1.Pages;
+        document->PrintScale = ScaleForPaper(*document);
+        if (auto* device = dynamic_cast<print::QtPrinter*>(&document->OwnPrinter()))
+            device->SetJobOptions(PrintDialog1.JobOptions);
         PrintWithProgress(*document, *m_dialogs, m_jobStop);
     });
 }

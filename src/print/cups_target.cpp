@@ -99,6 +99,8 @@ std::string CupsTarget::Deliver(const QString& jobFile, const JobTicket& ticket,
     if (layout.orientation() == QPageLayout::Landscape)
         args << "-o"
              << "landscape";
+    for (const QString& option : ticket.options)
+        args << "-o" << option;
     args << "--" << jobFile;
 
     QProcess process;

@@ -33,6 +33,9 @@ struct JobTicket {
     QPageLayout layout;
     int copies = 1;
     QPrinter::DuplexMode duplex = QPrinter::DuplexNone;
+    // The spooler's own job options ("number-up=2"), as lp -o takes them; they come after
+    // and so win over the ones derived from the fields above.
+    QStringList options;
 };
 
 class PrintTarget {

@@ -156,7 +156,7 @@ void QtPrinter::BeginDoc() {
     output.setPageLayout(device.pageLayout());
     output.setDocName(QString::fromStdString(m_title));
     // A PDF printer keeps no duplex setting: the ticket carries the device's.
-    job->ticket = {output.docName(), device.pageLayout(), device.copyCount(), device.duplex()};
+    job->ticket = {output.docName(), device.pageLayout(), device.copyCount(), device.duplex(), m_jobOptions};
     output.setCreator("qrpview");
     if (!job->painter.begin(&output)) {
         QFile::remove(job->file);

@@ -19,6 +19,7 @@
 #include <string>
 
 #include <QString>
+#include <QStringList>
 
 #include "device_metrics.h"
 #include "print_target.h"
@@ -70,6 +71,9 @@ class QtPrinter : public PrinterObject {
     // page is always started and this has no effect beyond the check for an open job: a
     // direct run's extra page start after each page break makes no blank sheet.
     void StartPage() override;
+    // Job options for the spooler beyond the device mode ("sides=two-sided-long-edge",
+    // "number-up=2"), as lp -o takes them; they go with every later job.
+    void SetJobOptions(const QStringList& options) { m_jobOptions = options; }
     // What became of the last finished job: the spooler's job id or the PDF file's path.
     const std::string& LastJob() const { return m_lastJob; }
 
@@ -97,6 +101,7 @@ class QtPrinter : public PrinterObject {
     std::unique_ptr<QPrinter> m_device;
     DeviceMetrics m_metrics;
     std::string m_title;
+    QStringList m_jobOptions;
     std::unique_ptr<Job> m_job;
     std::string m_lastJob;
 };

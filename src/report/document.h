@@ -14,6 +14,7 @@
 #include "notifications.h"
 #include "page_list.h"
 #include "page_picture.h"
+#include "page_selection.h"
 #include "page_stream.h"
 #include "paper_sizes.h"
 #include "printer.h"
@@ -28,6 +29,9 @@ namespace qrp {
 
 enum TQRDocumentStatus : std::uint8_t { dsReady = 0, dsBusy = 1, dsFinished = 2 };
 enum TQRDocumentDestination : std::uint8_t { ddMetafile = 0, ddPrinter = 1 };
+// How Print lays a page on the printable area: stretched over all of it, as large as fits
+// keeping its proportions, or at its own size; the last two are centred.
+enum class TQRPrintScale : std::uint8_t { Stretch, Fit, Actual };
 
 class TQRPrinter {
   public:
@@ -60,7 +64,10 @@ class TQRPrinter {
     // Hands the filter (still the caller's) to OnExport; nothing when none is assigned.
     void Export(exporter::TQRExportFilter& filter);
     void PrintSetup(const void* sender);
-    // Replays the print range onto OwnPrinter as one job (print.cpp).
+    // Replays the print range onto OwnPrinter as one job (print.cpp). With a page list, page
+    // set or reverse order in PrintPages, only the report pages those select are printed;
+    // EQRError "No pages of the report are selected to print" when none are, and no job is
+    // opened then.
     void Print();
     // A new picture of page n owned by the caller, or none outside 1..PageTotal or in dsReady.
     std::unique_ptr<PagePicture> FetchPage(std::int32_t n);
@@ -142,6 +149,10 @@ class TQRPrinter {
     bool HasPrinter() const { return FHasPrinter; }
     bool LoadedFromFile() const { return FLoadedFromFile; }
     bool CancelRequested() const { return FCancelRequested; }
+    // During Print: where the page being printed stands in the job (from 1), and the
+    // job's page count, for a progress display.
+    std::int32_t PrintPosition() const { return FPrintPosition; }
+    std::int32_t PrintCount() const { return FPrintCount; }
     long double ScaleX() const { return FScaleX; }
     long double ScaleY() const { return FScaleY; }
     std::int32_t PrintOffsetLeft() const { return FPrintOffsetLeft; }
@@ -156,9 +167,11 @@ class TQRPrinter {
     const PagePicture* CurrentPagePicture() const { return FCurrentPagePicture.get(); }
 
     // Plain fields that callers read and write.
-    std::string Title;                       // print job name; the viewer's caption
-    std::int32_t FirstPage = 0;              // 0: from page 1
-    std::int32_t LastPage = 0;               // 0: to the last page
+    std::string Title;            // print job name; the viewer's caption
+    std::int32_t FirstPage = 0;   // 0: from page 1
+    std::int32_t LastPage = 0;    // 0: to the last page
+    TQRPageSelection PrintPages;  // the list replaces FirstPage..LastPage
+    TQRPrintScale PrintScale = TQRPrintScale::Stretch;
     DocumentWindow* NotifyWindow = nullptr;  // not owned; gets page-available and progress
     DocumentWindow* OwnerReport = nullptr;   // not owned; gets print and close requests
     TQRAfterPrintEvent AfterPrint;
@@ -202,6 +215,8 @@ class TQRPrinter {
     std::unique_ptr<TQRCanvas> FRecordingPage;
     // AbortDoc leaves the stored header's page count behind the pages held; Save mends it.
     bool FHeaderBehind = false;
+    std::int32_t FPrintPosition = 0;
+    std::int32_t FPrintCount = 0;
 };
 
 }  // namespace qrp

@@ -101,6 +101,10 @@ std::string jobNotSpooled(std::string_view detail) {
     return "The print job was not accepted: " + std::string(detail);
 }
 
+std::string noPagesSelected() {
+    return "No pages of the report are selected to print";
+}
+
 std::string abstractFilterDescription() {
     return "Abstract non-working export filter";
 }

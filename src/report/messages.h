@@ -42,6 +42,8 @@ std::string noDefaultPrinter();
 std::string printerNotSupported();
 // The spooler did not take a finished print job; detail is its own complaint.
 std::string jobNotSpooled(std::string_view detail);
+// A page list or page set that leaves no page of the report; nothing was printed.
+std::string noPagesSelected();
 
 // Export filter names and descriptions, as the Save dialog shows them.
 std::string abstractFilterDescription();

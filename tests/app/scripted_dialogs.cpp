@@ -6,12 +6,17 @@ namespace {
 
 class ScriptedProgress : public app::ProgressMonitor {
   public:
-    explicit ScriptedProgress(std::int32_t cancelAt) : m_cancelAt(cancelAt) {}
+    ScriptedProgress(std::int32_t cancelAt, std::vector<std::string>& steps) : m_cancelAt(cancelAt), m_steps(steps) {}
     void SetValue(std::int32_t value) override { m_value = value; }
+    void SetLabel(const std::string& label) override {
+        if (m_steps.empty() || m_steps.back() != label)
+            m_steps.push_back(label);
+    }
     bool Cancelled() override { return m_cancelAt >= 0 && m_value >= m_cancelAt; }
 
   private:
     std::int32_t m_cancelAt;
+    std::vector<std::string>& m_steps;
     std::int32_t m_value = 0;
 };
 
@@ -59,7 +64,7 @@ bool ScriptedDialogs::Confirm(const std::string& text) {
 
 std::unique_ptr<app::ProgressMonitor> ScriptedDialogs::Progress(const std::string& label, std::int32_t) {
     ProgressLabels.push_back(label);
-    return std::make_unique<ScriptedProgress>(CancelAtProgress);
+    return std::make_unique<ScriptedProgress>(CancelAtProgress, ProgressSteps);
 }
 
 }  // namespace qrp::test

@@ -26,6 +26,7 @@ class ScriptedDialogs : public app::ViewerDialogs {
     std::vector<std::string> Messages;
     std::vector<std::string> Questions;
     std::vector<std::string> ProgressLabels;
+    std::vector<std::string> ProgressSteps;  // each new label a display changed to
     int PrinterSetups = 0;
 
     std::optional<app::FileChoice> OpenFile(const std::string& filter) override;

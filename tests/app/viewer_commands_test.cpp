@@ -162,6 +162,35 @@ TEST_F(ViewerTest, PrintCopiesTheDialogsChoicesAndARangeDoesNotStickToTheNextPri
     EXPECT_TRUE(m_dialogs->Messages.empty());
 }
 
+TEST_F(ViewerTest, TheDialogsPageListPrintsThosePagesAndTheProgressCountsThem) {
+    auto& w = ShowWindow(WriteReport("list.qrp", 8));
+    m_dialogs->PrintAnswers.push_back([](app::TPrintDialog& d, PrinterObject&) {
+        d.PrintRange = app::prPageNums;
+        d.Pages = {*ParsePageList("7,2-3"), TQRPageSet::All, true};
+        return true;
+    });
+    w.Print->click();
+    std::vector<std::string> drawn;
+    for (const std::string& line : DocumentPrinter().Log)
+        if (line.rfind("StretchDraw", 0) == 0)
+            drawn.push_back(line.substr(0, line.find(" into")));
+    EXPECT_EQ(drawn, (std::vector<std::string>{"StretchDraw page 3", "StretchDraw page 2", "StretchDraw page 7"}));
+    EXPECT_EQ(m_dialogs->ProgressSteps,
+              (std::vector<std::string>{"Printing page 1 of 3", "Printing page 2 of 3", "Printing page 3 of 3"}));
+}
+
+TEST_F(ViewerTest, AReportForLetterIsFittedOnA4PaperNotStretched) {
+    auto& w = ShowWindow(WriteReport("letter.qrp", 1, 215.9, 279.4));
+    m_dialogs->PrintAnswers.push_back([](app::TPrintDialog&, PrinterObject&) { return true; });
+    w.Print->click();
+    // The fake's A4 printable area is 4760 x 6776: Letter's proportions fill its width.
+    std::string drawn;
+    for (const std::string& line : DocumentPrinter().Log)
+        if (line.rfind("StretchDraw", 0) == 0)
+            drawn = line;
+    EXPECT_EQ(drawn, "StretchDraw page 1 into (0,308)-(4759,6467)");
+}
+
 TEST_F(ViewerTest, CancelOnTheProgressDisplayStopsThePrint) {
     auto& w = ShowWindow(WriteReport("stop.qrp", 8));
     m_dialogs->CancelAtProgress = 2;

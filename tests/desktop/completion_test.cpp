@@ -58,8 +58,11 @@ TEST_F(Completion, CommandsAndOptionsAreThoseOfTheProgram) {
         EXPECT_NE(std::find(commands.begin(), commands.end(), command), commands.end()) << command;
     EXPECT_EQ(Complete({"qrptool", "th"}), Words{"thumbnail"});
 
-    EXPECT_EQ(Complete({"qrptool", "print", "a.qrp", "--"}),
-              (Words{"--copies", "--from", "--help", "--landscape", "--pdf", "--portrait", "--printer", "--to"}));
+    EXPECT_EQ(
+        Complete({"qrptool", "print", "a.qrp", "--"}),
+        (Words{"--collate", "--copies", "--even", "--from", "--help", "--landscape", "--n-up", "--odd", "--option",
+               "--pages", "--pdf", "--portrait", "--printer", "--reverse", "--scale", "--sides", "--to"}));
+    EXPECT_EQ(Complete({"qrptool", "print", "a.qrp", "--sides", ""}), (Words{"long", "one", "short"}));
     EXPECT_EQ(Complete({"qrptool", "export", "a.qrp", "--format", ""}), (Words{"csv", "html", "text"}));
     EXPECT_EQ(Complete({"qrptool", "print", "a.qrp", "--copies", ""}), Words{});
 }

@@ -72,6 +72,11 @@ TEST_F(CupsPrinting, ThePrintersCommandMarksTheDefaultAndListsItsPapers) {
     EXPECT_NE(result.out.find("duplex:     no"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("A4"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find(" dpi"), std::string::npos) << result.out;
+    // The queue's own choices, its defaults marked: cups-pdf prints one side from no tray.
+    EXPECT_NE(result.out.find("sides:      None*\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("trays:      none offered\n"), std::string::npos) << result.out;
+    const std::string resolutions = result.out.substr(result.out.find("resolutions: "));
+    EXPECT_LT(resolutions.find("dpi*"), resolutions.find('\n')) << result.out;
 }
 
 TEST_F(CupsPrinting, CapabilitiesComeFromTheQueue) {

@@ -12,6 +12,7 @@
 #include "options.h"
 #include "print/pdf_printer.h"
 #include "print/qt_printer.h"
+#include "print_options.h"
 #include "report/document.h"
 #include "report/errors.h"
 #include "report/host_hooks.h"
@@ -46,6 +47,8 @@ struct PrintRequest {
     std::int32_t first = 0;
     std::int32_t last = 0;
     std::optional<TPrinterOrientation> orientation;
+    PageOptions pageOptions;
+    QStringList jobOptions;
 };
 
 std::optional<TPrinterOrientation> OrientationOption(const ParsedArgs& parsed) {
@@ -90,6 +93,9 @@ int PrintReport(const PrintRequest& request) {
         document.SetCopies(request.copies);
     document.FirstPage = request.first;
     document.LastPage = request.last;
+    document.PrintPages = request.pageOptions.pages;
+    document.PrintScale = request.pageOptions.scale;
+    device.SetJobOptions(request.jobOptions);
     const bool progress = ::isatty(STDERR_FILENO) && document.PageTotal() > 1;
     if (progress)
         ShowProgress(document);
@@ -110,8 +116,9 @@ int PrintReport(const PrintRequest& request) {
 }  // namespace
 
 int RunPrint(const Args& args) {
-    const ParsedArgs parsed =
-        ParseArgs(args, {"--printer", "--pdf", "--copies", "--from", "--to"}, {"--landscape", "--portrait"});
+    const ParsedArgs parsed = ParseArgs(
+        args, {"--printer", "--pdf", "--copies", "--from", "--to", QRP_PAGE_VALUE_OPTIONS, QRP_JOB_VALUE_OPTIONS},
+        {"--landscape", "--portrait", QRP_PAGE_FLAG_OPTIONS, QRP_JOB_FLAG_OPTIONS});
     if (parsed.positional.size() != 1)
         throw UsageError{"expected one report file"};
     PrintRequest request;
@@ -127,11 +134,16 @@ int RunPrint(const Args& args) {
     request.copies = copies.empty() ? 0 : static_cast<std::int32_t>(ParseNumber(copies, "the copy count", 1, 9999));
     request.first = PageOption(parsed, "--from", "the first page");
     request.last = PageOption(parsed, "--to", "the last page");
+    request.pageOptions = ReadPageOptions(parsed);
+    request.jobOptions = ReadJobOptions(parsed);
+    if (!request.jobOptions.isEmpty() && !request.pdf.empty())
+        throw UsageError{"a PDF file has no spooler; --sides, --n-up, --collate and --option need a printer"};
     return PrintReport(request);
 }
 
 int RunPdf(const Args& args) {
-    const ParsedArgs parsed = ParseArgs(args, {"-o", "--output", "--from", "--to"}, {"--landscape", "--portrait"});
+    const ParsedArgs parsed = ParseArgs(args, {"-o", "--output", "--from", "--to", QRP_PAGE_VALUE_OPTIONS},
+                                        {"--landscape", "--portrait", QRP_PAGE_FLAG_OPTIONS});
     if (parsed.positional.size() != 1)
         throw UsageError{"expected one report file"};
     PrintRequest request;
@@ -140,6 +152,7 @@ int RunPdf(const Args& args) {
     request.orientation = OrientationOption(parsed);
     request.first = PageOption(parsed, "--from", "the first page");
     request.last = PageOption(parsed, "--to", "the last page");
+    request.pageOptions = ReadPageOptions(parsed);
     return PrintReport(request);
 }
 

@@ -8,6 +8,7 @@
 #include "gui_app.h"
 #include "options.h"
 #include "print/qt_printer.h"
+#include "print/queue_options.h"
 #include "report/errors.h"
 
 namespace qrp::tool {
@@ -23,6 +24,20 @@ std::string PaperNames(const std::vector<std::uint16_t>& ids) {
         names += (names.empty() ? "" : ", ") + size.name().toStdString();
     }
     return names.empty() ? "none reported" : names;
+}
+
+// The choices of the queue's option `name`, its default marked with *; `fallback` when the
+// driver has no such option.
+std::string Choices(const std::vector<print::QueueOption>& options, const char* name, const char* fallback) {
+    for (const print::QueueOption& option : options) {
+        if (option.name != name)
+            continue;
+        QStringList marked;
+        for (const QString& choice : option.choices)
+            marked << (choice == option.chosen ? choice + "*" : choice);
+        return marked.join(", ").toStdString();
+    }
+    return fallback;
 }
 
 }  // namespace
@@ -56,6 +71,11 @@ int RunPrinters(const Args& args) {
         std::printf("    papers:     %s\n", PaperNames(printer.DevicePapers(settings.Device, settings.Port,
                                                                             settings.Mode ? &*settings.Mode : nullptr))
                                                 .c_str());
+        // The driver's own options; * marks what the queue uses by default.
+        const std::vector<print::QueueOption> options = print::QueueOptions(QString::fromStdString(names[i]));
+        std::printf("    sides:      %s\n", Choices(options, "Duplex", "None*").c_str());
+        std::printf("    trays:      %s\n", Choices(options, "InputSlot", "none offered").c_str());
+        std::printf("    resolutions: %s\n", Choices(options, "Resolution", "none offered").c_str());
     }
     return 0;
 }

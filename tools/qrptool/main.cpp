@@ -55,21 +55,31 @@ const Command kCommands[] = {
 #endif
 #ifdef QRP_WITH_PRINT
     {"print", "print a report on a printer or into a PDF file",
-     "usage: qrptool print FILE [--printer NAME | --pdf OUT.pdf] [--copies N] [--from A] [--to B]\n"
+     "usage: qrptool print FILE [--printer NAME | --pdf OUT.pdf] [--copies N [--collate]] [--from A] [--to B]\n"
+     "                      [--pages LIST] [--odd | --even] [--reverse] [--sides one|long|short]\n"
+     "                      [--n-up 1|2|4|6|9|16] [--scale stretch|fit|actual] [--option NAME=VALUE]...\n"
      "                      [--landscape | --portrait]\n"
      "Prints pages A to B (default: all) as one job on the system's default printer, on\n"
      "printer NAME, or into OUT.pdf. Paper and orientation follow the report's first page\n"
      "unless --landscape or --portrait is given; a PDF holds one copy. Prints the job id\n"
-     "or the PDF's path.\n",
+     "or the PDF's path.\n"
+     "--pages prints the listed report pages (such as 1-3,7) in list order instead of A to B;\n"
+     "--odd, --even and --reverse apply to report pages. --scale stretch fills the printable\n"
+     "area, fit keeps the page's proportions, actual keeps its size; both centre it. --sides,\n"
+     "--n-up (pages per sheet), --collate and each --option (a CUPS job option, as lp -o\n"
+     "takes it) go to the printer's spooler.\n",
      [](const qrp::tool::Args& args) { return qrp::tool::RunPrintCommand("print", args); }},
     {"pdf", "write a report's pages into a PDF file",
-     "usage: qrptool pdf FILE -o OUT.pdf [--from A] [--to B] [--landscape | --portrait]\n"
-     "Prints pages A to B (default: all) into OUT.pdf through the same path as print.\n",
+     "usage: qrptool pdf FILE -o OUT.pdf [--from A] [--to B] [--pages LIST] [--odd | --even] [--reverse]\n"
+     "                    [--scale stretch|fit|actual] [--landscape | --portrait]\n"
+     "Prints pages A to B (default: all) into OUT.pdf through the same path as print, with\n"
+     "its page options.\n",
      [](const qrp::tool::Args& args) { return qrp::tool::RunPrintCommand("pdf", args); }},
     {"printers", "list the installed printers",
      "usage: qrptool printers\n"
      "Lists the printers (* marks the default) with driver, resolution, duplex and the\n"
-     "paper sizes each offers.\n",
+     "paper sizes each offers, and the sides, trays and resolutions its driver offers\n"
+     "(* marks the queue's default).\n",
      [](const qrp::tool::Args& args) { return qrp::tool::RunPrintCommand("printers", args); }},
 #endif
 };

@@ -9,6 +9,11 @@ std::string ParsedArgs::Value(const std::string& option) const {
     return it == values.end() ? std::string() : it->second;
 }
 
+std::vector<std::string> ParsedArgs::Values(const std::string& option) const {
+    const auto it = repeated.find(option);
+    return it == repeated.end() ? std::vector<std::string>() : it->second;
+}
+
 std::string ParsedArgs::Output(const char* what) const {
     std::string output = Value("-o");
     if (output.empty())
@@ -48,6 +53,7 @@ ParsedArgs ParseArgs(const Args& args, std::initializer_list<const char*> valueO
                 value = args[++i];
             }
             parsed.values[name] = value;
+            parsed.repeated[name].push_back(value);
         } else if (!inlineValue && isOneOf(name, flagOptions)) {
             parsed.flags.insert(name);
         } else {

@@ -14,11 +14,14 @@ namespace qrp::tool {
 
 struct ParsedArgs {
     std::vector<std::string> positional;
-    std::map<std::string, std::string> values;  // options that take a value ("-o" -> "out.emf")
-    std::set<std::string> flags;                // options without a value ("--json")
+    std::map<std::string, std::string> values;                 // options that take a value ("-o" -> "out.emf")
+    std::map<std::string, std::vector<std::string>> repeated;  // every value given, in order
+    std::set<std::string> flags;                               // options without a value ("--json")
 
     bool Has(const std::string& flag) const { return flags.contains(flag); }
     std::string Value(const std::string& option) const;
+    // Every value of an option that may be given more than once; the last one is Value.
+    std::vector<std::string> Values(const std::string& option) const;
     // The file named by -o or --output; UsageError "missing -o <what>" when neither is given.
     std::string Output(const char* what) const;
 };
