@@ -100,9 +100,8 @@ class RunCollector : public emf::Device {
         const double baseline = run.reference.y + (kAscentPerEm - DropToReference(run.align)) * em;
         const std::vector<CodePoint> points = CodePointsOf(run.text);
         const std::vector<double> edges = UnitEdges(run, points, em);
-        if (!std::isfinite(em) || !std::isfinite(baseline) || !std::ranges::all_of(edges, [](double x) {
-                return std::isfinite(x);
-            }))
+        if (!std::isfinite(em) || !std::isfinite(baseline) ||
+            !std::ranges::all_of(edges, [](double x) { return std::isfinite(x); }))
             return;
         if (FRuns.size() == FMaxRuns)
             throw EQRError(messages::tooManyTextItems(FPage, FMaxRuns));

@@ -20,10 +20,10 @@ int RunText(const Args& args) {
     if (parsed.positional.size() != 1)
         throw UsageError{"expected one report file"};
     const std::string pageText = parsed.Value("--page");
-    const std::int32_t only =
-        pageText.empty() ? 0
-                         : static_cast<std::int32_t>(ParseNumber(pageText, "the page number", 1,
-                                                                 std::numeric_limits<std::int32_t>::max()));
+    const std::int32_t only = pageText.empty()
+                                  ? 0
+                                  : static_cast<std::int32_t>(ParseNumber(pageText, "the page number", 1,
+                                                                          std::numeric_limits<std::int32_t>::max()));
     std::string output = parsed.Value("-o");
     if (output.empty())
         output = parsed.Value("--output");
