@@ -100,9 +100,8 @@ TEST(ReportSearch, MatchesRunOverRunsOfALineAndFollowTheOptions) {
 
 TEST(ReportSearch, PagesComeInOrderAndTheCallerCanStop) {
     const auto pages = test::SalesReportPages();
-    const PageSource source{3, [&pages](std::int32_t n) {
-                                return n <= 2 ? PagePicture::FromBytes(pages[n - 1]) : nullptr;
-                            }};
+    const PageSource source{
+        3, [&pages](std::int32_t n) { return n <= 2 ? PagePicture::FromBytes(pages[n - 1]) : nullptr; }};
     std::vector<std::int32_t> seen;
     const auto record = [&seen](std::int32_t page, const PageText&, const std::vector<TextMatch>& matches) {
         seen.push_back(page);
@@ -111,7 +110,7 @@ TEST(ReportSearch, PagesComeInOrderAndTheCallerCanStop) {
         return true;
     };
     EXPECT_EQ(SearchReport(source, TextQuery("a"), record), 6u);  // Sales, Apples, Pears, Page; Total, Café
-    EXPECT_EQ(seen, (std::vector<std::int32_t>{1, 2}));  // page 3 is missing: the search ends
+    EXPECT_EQ(seen, (std::vector<std::int32_t>{1, 2}));           // page 3 is missing: the search ends
 
     seen.clear();
     EXPECT_EQ(SearchReport(source, TextQuery("a"),
