@@ -21,7 +21,7 @@ using namespace qrp;
 constexpr int kPages = 1000;
 constexpr int kRowsPerPage = 50;
 constexpr int kFirstPageWithTarget = 10;
-const char16_t* const kCustomers[] = {u"Lotus Garden Hotel", u"Pearl River Textiles", u"Phoenix Logistics",
+const char16_t* const kCustomers[] = {u"Lotus Garden Hotel",    u"Pearl River Textiles", u"Phoenix Logistics",
                                       u"Golden Dragon Trading", u"White Crane Pharmacy", u"Summit Machinery"};
 constexpr const char* kTarget = "silver bay fisheries";
 
@@ -82,11 +82,11 @@ std::uint64_t Search(const std::string& path, bool firstOnly) {
     list.OpenReport(path);
     const exporter::PageSource pages{list.PageTotal(), [&list](std::int32_t n) { return list.FetchPage(n); },
                                      96.0L / 254};
-    return exporter::SearchReport(pages, exporter::TextQuery(kTarget),
-                                  [firstOnly](std::int32_t, const exporter::PageText&,
-                                              const std::vector<exporter::TextMatch>& matches) {
-                                      return !(firstOnly && !matches.empty());
-                                  });
+    return exporter::SearchReport(
+        pages, exporter::TextQuery(kTarget),
+        [firstOnly](std::int32_t, const exporter::PageText&, const std::vector<exporter::TextMatch>& matches) {
+            return !(firstOnly && !matches.empty());
+        });
 }
 
 void BM_TimeToFirstMatch(benchmark::State& state) {
