@@ -61,8 +61,8 @@ std::u32string DecodeUtf8(std::string_view text) {
         while (length > 1 && taken < length && i + taken < text.size() &&
                (static_cast<unsigned char>(text[i + taken]) & 0xC0) == 0x80)
             c = c << 6 | (static_cast<unsigned char>(text[i + taken++]) & 0x3F);
-        const bool valid = length > 0 && taken == length && c >= kMinimum[length] && c <= 0x10FFFF &&
-                           !(c >= 0xD800 && c < 0xE000);
+        const bool valid =
+            length > 0 && taken == length && c >= kMinimum[length] && c <= 0x10FFFF && !(c >= 0xD800 && c < 0xE000);
         out += valid ? c : kReplacementCharacter;
         i += taken;
     }
