@@ -1,13 +1,17 @@
 // Runs the page text driver and the plain text, comma separated and HTML filters over the
-// input as the EMF bytes of a one-page report. The header's length field is set to the
+// input as the EMF bytes of a one-page report, then searches the page's reading-order text
+// for the input's first bytes taken as UTF-8. The header's length field is set to the
 // input's size, so that inputs get past the page store's check into the records.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "export/csv_filter.h"
 #include "export/html_filter.h"
 #include "export/page_text_driver.h"
+#include "export/report_search.h"
 #include "export/text_filter.h"
 #include "report/errors.h"
 
@@ -16,11 +20,16 @@ namespace {
 using namespace qrp::exporter;
 
 constexpr std::size_t kLengthField = 48;
+constexpr std::size_t kQueryBytes = 8;
+constexpr std::uint64_t kMaxRuns = 2000;
+
+PageSource OnePage(const std::vector<std::uint8_t>& emf) {
+    return {1, [&emf](std::int32_t) { return qrp::PagePicture::FromBytes(emf); }, 96.0L / 254};
+}
 
 void Export(const std::vector<std::uint8_t>& emf, TQRExportFilter& filter) {
-    const PageSource page{1, [&emf](std::int32_t) { return qrp::PagePicture::FromBytes(emf); }, 96.0L / 254};
     // Few items per page: the grid formats lay a page out in quadratic time.
-    ExportPageText(page, filter, {"UTF-8", 2000});
+    ExportPageText(OnePage(emf), filter, {"UTF-8", kMaxRuns});
 }
 
 }  // namespace
@@ -42,6 +51,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } catch (const qrp::Error&) {
             // Not an EMF, a page with too many items: refused with a message, as designed.
         }
+    }
+    const TextQuery query(std::string_view(reinterpret_cast<const char*>(data), std::min(size, kQueryBytes)),
+                          {.WholeWords = size % 2 == 0});
+    try {
+        SearchReport(
+            OnePage(emf), query, [](std::int32_t, const PageText&, const std::vector<TextMatch>&) { return true; },
+            kMaxRuns);
+    } catch (const qrp::Error&) {
     }
     return 0;
 }

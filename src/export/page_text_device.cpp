@@ -27,7 +27,12 @@ TAlignment AlignmentOf(std::uint32_t align) {
     }
 }
 
-// How far the reference point lies below the top of the line, in ems.
+TColor ColorOf(const emf::Color& color) {
+    return static_cast<TColor>(color.r | color.g << 8 | color.b << 16);
+}
+
+}  // namespace
+
 double DropToReference(std::uint32_t align) {
     if ((align & emf::kTaVerticalMask) == emf::kTaBaseline)
         return kAscentPerEm;
@@ -35,12 +40,6 @@ double DropToReference(std::uint32_t align) {
         return kAscentPerEm + kDescentPerEm;
     return 0;
 }
-
-TColor ColorOf(const emf::Color& color) {
-    return static_cast<TColor>(color.r | color.g << 8 | color.b << 16);
-}
-
-}  // namespace
 
 double EmHeight(const emf::Font& font, double pixelsPerInch) {
     if (font.logicalHeight < 0)

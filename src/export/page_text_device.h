@@ -30,6 +30,9 @@ inline constexpr std::int32_t kMaxFontPoints = 10000;
 // The em height of a run's font in output units: a negative lfHeight gives it, a positive
 // one gives the cell (the internal leading, 0.1 em, comes off).
 double EmHeight(const emf::Font& font, double pixelsPerInch);
+// How far a run's reference point lies below the top of its line, in ems, by the vertical
+// part of its TA_* alignment.
+double DropToReference(std::uint32_t align);
 
 struct PageTextItem {
     long double X = 0;  // the anchor that Alignment names

@@ -39,6 +39,20 @@ const Command kCommands[] = {
      "--encoding names the output character set as iconv knows it (BIG5, CP950, ...);\n"
      "the default is the locale's, UTF-8 in the C locale.\n",
      qrp::tool::RunExport},
+    {"text", "write a report's text in reading order",
+     "usage: qrptool text FILE [--page N] [-o OUT]\n"
+     "Writes the text of every page, or of page N, in reading order as UTF-8: lines from\n"
+     "top to bottom, the runs of a line from left to right, a tab between runs that stand\n"
+     "far apart (table columns). Each page ends with a form feed. Without -o the text goes\n"
+     "to the standard output.\n",
+     qrp::tool::RunText},
+    {"find", "print the lines of a report that hold a text",
+     "usage: qrptool find FILE TEXT [--ignore-case]\n"
+     "Prints 'PAGE: LINE' for each line (in reading order, as qrptool text writes it) that\n"
+     "holds TEXT; a match may run over several runs of a line. Letter case matters unless\n"
+     "--ignore-case (or -i) is given. Exits 0 when TEXT was found, 1 when it was not and 2\n"
+     "on a usage error or a report that cannot be read.\n",
+     qrp::tool::RunFind, 2},
 #ifdef QRP_WITH_RENDER
     {"render", "draw one page to a PNG, SVG or PDF file",
      "usage: qrptool render FILE [--page N] [--width PX | --dpi D] -o OUT.png|OUT.svg|OUT.pdf\n"
@@ -140,7 +154,7 @@ int main(int argc, char** argv) {
             return 2;
         } catch (const std::exception& error) {
             std::fprintf(stderr, "qrptool: %s\n", error.what());
-            return 1;
+            return command.errorStatus;
         }
     }
     std::fprintf(stderr, "qrptool: unknown command '%s'\n", name.c_str());

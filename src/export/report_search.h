@@ -1,0 +1,62 @@
+// Finding text across a report: the pages' reading-order text (page_text_model.h) searched
+// line by line, so a match may run over several runs of one line. Pages are read in order
+// and handed back one by one, so a caller can show the first match at once and stop
+// between pages.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "page_text_driver.h"
+#include "page_text_model.h"
+
+namespace qrp::exporter {
+
+struct SearchOptions {
+    bool MatchCase = false;
+    bool WholeWords = false;  // the match neither starts nor ends inside a word
+};
+
+// The characters [First, End) of run Run.
+struct MatchPiece {
+    std::size_t Run = 0;
+    std::size_t First = 0, End = 0;
+    friend bool operator==(const MatchPiece&, const MatchPiece&) = default;
+};
+
+struct TextMatch {
+    std::int32_t Page = 0;
+    std::size_t Line = 0;
+    std::vector<MatchPiece> Pieces;  // in reading order
+    std::vector<GlyphBox> Boxes;     // the matched characters' boxes
+};
+
+class TextQuery {
+  public:
+    // text is UTF-8. A blank or tab in it matches either between runs of a line.
+    TextQuery(std::string_view text, SearchOptions options = {});
+
+    bool Empty() const { return FNeedle.empty(); }
+    // Every match on the page, in reading order, none overlapping.
+    std::vector<TextMatch> FindIn(const PageText& text, std::int32_t page) const;
+
+  private:
+    std::u32string FNeedle;
+    SearchOptions FOptions;
+};
+
+// Gets a page's text and its matches; returns false to stop the search.
+using PageMatchesEvent =
+    std::function<bool(std::int32_t page, const PageText& text, const std::vector<TextMatch>& matches)>;
+
+// Searches pages 1 to PageTotal in order (ending early at a page the source lacks) and
+// returns the number of matches found. A page with more than maxRunsPerPage text runs
+// throws EQRError; so does whatever the pages throw.
+std::uint64_t SearchReport(const PageSource& pages, const TextQuery& query, const PageMatchesEvent& onPage,
+                           std::uint64_t maxRunsPerPage = 1'000'000);
+
+}  // namespace qrp::exporter

@@ -1,0 +1,60 @@
+// qrptool text: a report's or one page's text in reading order, for indexers and grep.
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "command.h"
+#include "export/page_text_model.h"
+#include "options.h"
+#include "report/errors.h"
+#include "report/file_stream.h"
+#include "report/host_hooks.h"
+#include "report/messages.h"
+#include "report/page_list.h"
+
+namespace qrp::tool {
+
+int RunText(const Args& args) {
+    const ParsedArgs parsed = ParseArgs(args, {"-o", "--output", "--page"}, {});
+    if (parsed.positional.size() != 1)
+        throw UsageError{"expected one report file"};
+    const std::string pageText = parsed.Value("--page");
+    const std::int32_t only = pageText.empty()
+                                  ? 0
+                                  : static_cast<std::int32_t>(ParseNumber(pageText, "the page number", 1,
+                                                                          std::numeric_limits<std::int32_t>::max()));
+    std::string output = parsed.Value("-o");
+    if (output.empty())
+        output = parsed.Value("--output");
+
+    TQRPageList list;
+    list.OpenReport(parsed.positional[0]);
+    if (!output.empty())
+        list.RefuseAsOutput(output);
+    if (only > list.PageTotal())
+        throw EQRError(messages::pageOutOfRange(only));
+    const double pixelsPerInch = ScreenPixelsPerInch();
+    const std::int32_t first = only ? only : 1;
+    const std::int32_t last = only ? only : list.PageTotal();
+    std::string text;
+    for (std::int32_t n = first; n <= last; ++n) {
+        const std::unique_ptr<PagePicture> picture = list.FetchPage(n);
+        if (!picture)
+            throw EQRError(messages::pageOutOfRange(n));
+        // Pages end with a form feed, as other text extractors write them.
+        text += exporter::ReadPageText(*picture, pixelsPerInch, n).ReadingText() + '\f';
+    }
+
+    if (output.empty()) {
+        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
+            throw EQRError("cannot write the text to the standard output");
+        return 0;
+    }
+    auto out = FileStream::Create(output);
+    out->WriteBuffer(text.data(), text.size());
+    out->Close();
+    return 0;
+}
+
+}  // namespace qrp::tool
