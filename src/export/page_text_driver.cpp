@@ -94,6 +94,7 @@ void ExportPageText(const PageSource& pages, TQRExportFilter& filter, const Page
             first = *size;
     }
 
+    filter.SetTextEncoding(encoder.Encoding());
     if (!filter.Active())
         filter.BeginExport(RoundToInt32(first.widthPx / scale), RoundToInt32(first.heightPx / scale), tally.Winner());
     const auto send = [&filter](const PageTextItem& item) {
