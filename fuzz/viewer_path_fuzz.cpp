@@ -91,6 +91,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ExportThroughEveryFilter(
         {static_cast<std::int32_t>(pages.size()),
          [&pages](std::int32_t n) { return qrp::PagePicture::FromBytes(pages.at(n - 1)->Bytes()); },
-         document.ScaleX()});
+         document.PageScale()});
     return 0;
 }

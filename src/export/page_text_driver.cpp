@@ -74,7 +74,7 @@ class BaseFontTally {
 }  // namespace
 
 PageSource PagesOf(TQRPrinter& document) {
-    return {document.PageTotal(), [&document](std::int32_t n) { return document.FetchPage(n); }, document.ScaleX()};
+    return {document.PageTotal(), [&document](std::int32_t n) { return document.FetchPage(n); }, document.PageScale()};
 }
 
 void ExportPageText(const PageSource& pages, TQRExportFilter& filter, const PageTextOptions& options) {

@@ -30,6 +30,7 @@ bool TQRPrinter::InPrintRange() const {
 void TQRPrinter::SetScreenScales() {
     FScaleY = static_cast<long double>(ScreenPixelsPerInch()) / 254;
     FScaleX = FScaleY;
+    FPageScale = FScaleX;
 }
 
 void TQRPrinter::SetPrinterScales() {
