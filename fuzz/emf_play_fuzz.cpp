@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <span>
 
+#include "base/errors.h"
 #include "emf/player.h"
-#include "report/errors.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <QImage>
 #include <QPainter>
 
+#include "base/errors.h"
 #include "gui_start.h"
 #include "render/page_renderer.h"
-#include "report/errors.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     StartOffscreenGui(argc, argv);

@@ -5,11 +5,11 @@
 
 #include <initializer_list>
 
+#include "base/errors.h"
 #include "export/csv_filter.h"
 #include "export/html_filter.h"
 #include "export/page_text_driver.h"
 #include "export/text_filter.h"
-#include "report/errors.h"
 
 inline void ExportThroughEveryFilter(const qrp::exporter::PageSource& pages) {
     using namespace qrp::exporter;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "report/errors.h"
+#include "base/errors.h"
 #include "report/page_list.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <QProgressDialog>
 
 #include "application_printer.h"
+#include "base/errors.h"
 #include "file_filters.h"
-#include "report/errors.h"
 
 namespace qrp::app {
 

@@ -8,8 +8,8 @@
 #include <QPrinter>
 #include <QRandomGenerator>
 
-#include "report/errors.h"
-#include "report/messages.h"
+#include "base/errors.h"
+#include "base/messages.h"
 
 namespace qrp::print {
 

@@ -7,8 +7,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "errors.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "base/messages.h"
 
 namespace qrp {
 

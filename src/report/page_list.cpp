@@ -7,10 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "byte_order.h"
-#include "errors.h"
+#include "base/byte_order.h"
+#include "base/errors.h"
+#include "base/messages.h"
 #include "memory_stream.h"
-#include "messages.h"
 #include "splay_codec.h"
 
 namespace qrp {

@@ -9,10 +9,10 @@
 // exactly what a preview of the same run shows.
 #include <utility>
 
+#include "base/errors.h"
+#include "base/messages.h"
 #include "document.h"
-#include "errors.h"
 #include "host_hooks.h"
-#include "messages.h"
 
 namespace qrp {
 

@@ -7,15 +7,15 @@
 #include <optional>
 #include <unistd.h>
 
+#include "base/errors.h"
+#include "base/messages.h"
 #include "command.h"
 #include "gui_app.h"
 #include "options.h"
 #include "print/pdf_printer.h"
 #include "print/qt_printer.h"
 #include "report/document.h"
-#include "report/errors.h"
 #include "report/host_hooks.h"
-#include "report/messages.h"
 
 namespace qrp::tool {
 

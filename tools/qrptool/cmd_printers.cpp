@@ -4,11 +4,11 @@
 
 #include <QPageSize>
 
+#include "base/errors.h"
 #include "command.h"
 #include "gui_app.h"
 #include "options.h"
 #include "print/qt_printer.h"
-#include "report/errors.h"
 
 namespace qrp::tool {
 
