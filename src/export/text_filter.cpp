@@ -13,6 +13,7 @@ namespace {
 
 // Narrows the character grid against the font size: about 12 columns per inch at 10 points.
 constexpr long double kColumnFactor = 1.7L;
+constexpr long double kMaxColumn = 65536;
 
 // Writes text over the columns of line from 1-based position p on, as the text starts
 // there; positions before 1 insert at the start, past the end append. A wide character
@@ -76,6 +77,10 @@ void TQRAsciiExportFilter::AddText(long double X, long double Y, const TFont&, T
     const long double r = Y / FCellHeight;
     if (Alignment == taRightJustify)
         c -= static_cast<long double>(text.size());
+    // No text file line is that wide: an item so far right of the page is left out rather
+    // than padding its line with gigabytes of blanks.
+    if (c > kMaxColumn)
+        return;
     Line& line = FLines[RoundHalfEven(r)];
     const std::int64_t p = RoundHalfEven(c);
     if (c > static_cast<long double>(line.size())) {

@@ -35,7 +35,8 @@ class TQRAsciiExportFilter : public TQRExportFilter {
     // Closes the file; StreamError when its data could not be stored.
     void EndExport() override;
     void BeginPage() override;
-    // Of Alignment only taRightJustify matters: the text then ends at X.
+    // Of Alignment only taRightJustify matters: the text then ends at X. An item that
+    // starts beyond column 65536 is left out.
     void AddText(long double X, long double Y, const TFont& Font, TColor BackColor, TAlignment Alignment,
                  const std::string& Text) override;
 

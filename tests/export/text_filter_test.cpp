@@ -53,6 +53,7 @@ TEST(TextFilter, LinesByteForByte) {
          {{{0, 250 * small, "deep"}, {0, 280 * small, "last"}, {0, 281 * small, "off"}}},
          "deep\r\nlast\r\n",
          3},
+        {"an item far right of any page is left out", {{{0, 0, "kept"}, {1e15L, 0, "far"}}}, "kept\r\n"},
         {"lines above the page come first",
          {{{0, 0, "top"}, {0, -5000, "above"}, {0, -60, "near"}}},
          "above\r\nnear\r\ntop\r\n"},
