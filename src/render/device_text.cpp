@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include <QGlyphRun>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -57,8 +58,10 @@ constexpr double kMaxCachedGlyphExtent = 256;
 // Qt caches a glyph as an image when the transform's area scale is small, however far one
 // side is stretched: text squeezed flat and drawn very wide (a world transform, a wide
 // font) would ask for glyph images of hundreds of megabytes. Such text is filled as
-// outlines, which the rasterizer clips to the device.
+// outlines, which the rasterizer clips to the device. Vector devices (PDF, SVG) keep text.
 bool DrawAsOutlines(const QPainter& painter, const FontEntry& entry) {
+    if (!painter.paintEngine() || painter.paintEngine()->type() != QPaintEngine::Raster)
+        return false;
     const QTransform m = painter.combinedTransform();
     const double stretch = std::max(std::hypot(m.m11(), m.m12()), std::hypot(m.m21(), m.m22()));
     return !(entry.metrics.height() * stretch <= kMaxCachedGlyphExtent);
