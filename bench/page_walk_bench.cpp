@@ -7,7 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "report/byte_order.h"
+#include "base/byte_order.h"
 #include "report/page_list.h"
 
 namespace {

@@ -13,9 +13,9 @@
 
 #include <QGuiApplication>
 
+#include "base/errors.h"
 #include "qt_start.h"
 #include "render/page_renderer.h"
-#include "report/errors.h"
 
 namespace {
 

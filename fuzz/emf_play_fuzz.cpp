@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <span>
 
+#include "base/errors.h"
 #include "emf/player.h"
-#include "report/errors.h"
 
 namespace {
 
@@ -29,9 +29,12 @@ class TouchingDevice : public qrp::emf::Device {
             m_sum += run.origins.back().x;
     }
     void DrawImage(const qrp::emf::ImageDraw& draw) override {
-        // Images claim width x height pixels; reading the last one checks the claim.
+        // Decoded images claim width x height pixels; reading the last one checks the
+        // claim. A JPEG or PNG image has no pixels, only its file's bytes.
         const auto& image = *draw.image;
-        if (image.width > 0 && image.height > 0) {
+        if (image.encoding != qrp::emf::ImageEncoding::None) {
+            m_sum += image.encoded.empty() ? 0 : image.encoded.back();
+        } else if (image.width > 0 && image.height > 0) {
             m_sum += image.pixels.at(static_cast<std::size_t>(image.width) * image.height - 1);
         }
     }

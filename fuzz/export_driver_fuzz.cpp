@@ -8,31 +8,17 @@
 #include <string_view>
 #include <vector>
 
-#include "export/csv_filter.h"
-#include "export/html_filter.h"
-#include "export/page_text_driver.h"
+#include "base/errors.h"
 #include "export/report_search.h"
-#include "export/text_filter.h"
-#include "report/errors.h"
+#include "export_all.h"
 
 namespace {
-
-using namespace qrp::exporter;
-
 constexpr std::size_t kLengthField = 48;
 constexpr std::size_t kQueryBytes = 8;
 constexpr std::uint64_t kMaxRuns = 2000;
-
-PageSource OnePage(const std::vector<std::uint8_t>& emf) {
-    return {1, [&emf](std::int32_t) { return qrp::PagePicture::FromBytes(emf); }, 96.0L / 254};
-}
-
-void Export(const std::vector<std::uint8_t>& emf, TQRExportFilter& filter) {
-    // Few items per page: the grid formats lay a page out in quadratic time.
-    ExportPageText(OnePage(emf), filter, {"UTF-8", kMaxRuns});
-}
-
 }  // namespace
+
+using namespace qrp::exporter;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::uint8_t> emf(data, data + size);
@@ -40,24 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t i = 0; i < 4; ++i)
             emf[kLengthField + i] = static_cast<std::uint8_t>(emf.size() >> (8 * i));
     }
-    CSVSeparator = ',';
-    TQRAsciiExportFilter text("/dev/null");
-    TQRCommaSeparatedFilter csv("/dev/null");
-    TQRHTMLDocumentFilter html("");
-    for (TQRExportFilter* filter : {static_cast<TQRExportFilter*>(&text), static_cast<TQRExportFilter*>(&csv),
-                                    static_cast<TQRExportFilter*>(&html)}) {
-        try {
-            Export(emf, *filter);
-        } catch (const qrp::Error&) {
-            // Not an EMF, a page with too many items: refused with a message, as designed.
-        }
-    }
+    const PageSource page{1, [&emf](std::int32_t) { return qrp::PagePicture::FromBytes(emf); }, 96.0L / 254};
+    ExportThroughEveryFilter(page);
     const TextQuery query(std::string_view(reinterpret_cast<const char*>(data), std::min(size, kQueryBytes)),
                           {.WholeWords = size % 2 == 0});
     try {
         SearchReport(
-            OnePage(emf), query, [](std::int32_t, const PageText&, const std::vector<TextMatch>&) { return true; },
-            kMaxRuns);
+            page, query, [](std::int32_t, const PageText&, const std::vector<TextMatch>&) { return true; }, kMaxRuns);
     } catch (const qrp::Error&) {
     }
     return 0;

@@ -10,10 +10,10 @@
 #include <memory>
 #include <string>
 
+#include "base/errors.h"
 #include "export/csv_filter.h"
 #include "export/html_filter.h"
 #include "export/text_filter.h"
-#include "report/errors.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "report/errors.h"
+#include "base/errors.h"
 #include "report/memory_stream.h"
 #include "report/splay_codec.h"
 

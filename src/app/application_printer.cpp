@@ -1,8 +1,8 @@
 #include "application_printer.h"
 
+#include "base/errors.h"
+#include "base/messages.h"
 #include "print/qt_printer.h"
-#include "report/errors.h"
-#include "report/messages.h"
 
 namespace qrp::app {
 

@@ -14,13 +14,13 @@
 #include <QApplication>
 
 #include "application_printer.h"
+#include "base/errors.h"
 #include "export/filter_library.h"
 #include "host_setup.h"
 #include "preview/preview.h"
 #include "qrpviewer.h"
 #include "render/qt_start.h"
 #include "report/document.h"
-#include "report/errors.h"
 #include "viewer_window.h"
 
 namespace qrp::app {

@@ -8,12 +8,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "base/errors.h"
+#include "base/messages.h"
 #include "export/page_text_driver.h"
 #include "host_setup.h"
 #include "print/pdf_printer.h"
-#include "report/errors.h"
 #include "report/host_hooks.h"
-#include "report/messages.h"
 
 namespace qrp::app {
 

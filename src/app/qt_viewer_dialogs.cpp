@@ -12,9 +12,9 @@
 #include <QProgressDialog>
 
 #include "application_printer.h"
+#include "base/errors.h"
 #include "file_filters.h"
 #include "print/dialog_choices.h"
-#include "report/errors.h"
 
 namespace qrp::app {
 

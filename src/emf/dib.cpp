@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/byte_order.h"
 #include "emf_format.h"
-#include "report/byte_order.h"
 
 namespace qrp::emf {
 

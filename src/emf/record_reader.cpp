@@ -2,9 +2,9 @@
 
 #include <cstring>
 
+#include "base/byte_order.h"
+#include "base/messages.h"
 #include "emf_format.h"
-#include "report/byte_order.h"
-#include "report/messages.h"
 
 namespace qrp::emf {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <span>
 
-#include "report/errors.h"
+#include "base/errors.h"
 
 namespace qrp::emf {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "base/byte_order.h"
 #include "emf_format.h"
-#include "report/byte_order.h"
 
 namespace qrp::emf {
 

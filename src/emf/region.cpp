@@ -1,7 +1,7 @@
 #include "region.h"
 
+#include "base/messages.h"
 #include "emf_format.h"
-#include "report/messages.h"
 
 namespace qrp::emf {
 

@@ -1,6 +1,6 @@
 #include "csv_filter.h"
 
-#include "report/messages.h"
+#include "base/messages.h"
 
 namespace qrp::exporter {
 

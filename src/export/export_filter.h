@@ -61,10 +61,15 @@ class TQRExportFilter {
 
     bool Active() const { return FActive; }
     const std::string& FileName() const { return FFileName; }
+    // The character set of AddText's Text, as iconv names it; empty: LocaleEncoding(). A
+    // driver sets it before BeginExport.
+    const std::string& TextEncoding() const { return FTextEncoding; }
+    void SetTextEncoding(std::string encoding) { FTextEncoding = std::move(encoding); }
 
   protected:
     bool FActive = false;
     std::string FFileName;
+    std::string FTextEncoding;
 };
 
 // A class reference: makes a filter of one kind for an output file name.

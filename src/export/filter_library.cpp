@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "report/messages.h"
+#include "base/messages.h"
 
 namespace qrp::exporter {
 

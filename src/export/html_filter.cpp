@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "report/messages.h"
+#include "base/messages.h"
 
 namespace qrp::exporter {
 

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <utility>
 
+#include "base/errors.h"
+#include "base/messages.h"
 #include "emf/emf_format.h"
-#include "report/errors.h"
-#include "report/messages.h"
 #include "rounding.h"
 #include "text_encoding.h"
 

@@ -74,7 +74,7 @@ class BaseFontTally {
 }  // namespace
 
 PageSource PagesOf(TQRPrinter& document) {
-    return {document.PageTotal(), [&document](std::int32_t n) { return document.FetchPage(n); }, document.ScaleX()};
+    return {document.PageTotal(), [&document](std::int32_t n) { return document.FetchPage(n); }, document.PageScale()};
 }
 
 void ExportPageText(const PageSource& pages, TQRExportFilter& filter, const PageTextOptions& options) {
@@ -94,6 +94,7 @@ void ExportPageText(const PageSource& pages, TQRExportFilter& filter, const Page
             first = *size;
     }
 
+    filter.SetTextEncoding(encoder.Encoding());
     if (!filter.Active())
         filter.BeginExport(RoundToInt32(first.widthPx / scale), RoundToInt32(first.heightPx / scale), tally.Winner());
     const auto send = [&filter](const PageTextItem& item) {

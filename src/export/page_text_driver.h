@@ -35,7 +35,7 @@ struct PageSource {
     long double ScaleX = 0;
 };
 
-// The document's pages at its ScaleX; the document must outlive the source.
+// The document's pages at their own scale (PageScale); the document must outlive the source.
 PageSource PagesOf(TQRPrinter& document);
 
 // Plays the protocol: BeginExport (unless the filter is Active already) with page 1's

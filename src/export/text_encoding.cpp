@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <langinfo.h>
 
-#include "report/errors.h"
-#include "report/messages.h"
+#include "base/errors.h"
+#include "base/messages.h"
 
 namespace qrp::exporter {
 

@@ -2,13 +2,17 @@
 // a line buffer at a character column and line derived from its position and the base
 // font's size, as soon as it arrives; at each page end the non-empty lines are written,
 // each ending with carriage return and line feed, without blank lines or page markers.
+// Columns are display columns of the text's character set (display_columns.h): a wide
+// character takes two, and no item cuts another's character in half.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "display_columns.h"
 #include "export_filter.h"
 #include "filter_library.h"
 #include "report/file_stream.h"
@@ -31,7 +35,8 @@ class TQRAsciiExportFilter : public TQRExportFilter {
     // Closes the file; StreamError when its data could not be stored.
     void EndExport() override;
     void BeginPage() override;
-    // Of Alignment only taRightJustify matters: the text then ends at X.
+    // Of Alignment only taRightJustify matters: the text then ends at X. An item that
+    // starts beyond column 65536 is left out.
     void AddText(long double X, long double Y, const TFont& Font, TColor BackColor, TAlignment Alignment,
                  const std::string& Text) override;
 
@@ -39,12 +44,15 @@ class TQRAsciiExportFilter : public TQRExportFilter {
     long double CellWidth() const { return FCellWidth; }
     long double CellHeight() const { return FCellHeight; }
     // The current page's line buffers by line index; lines without an item are absent.
-    const std::map<std::int64_t, std::string>& Lines() const { return FLines; }
+    std::map<std::int64_t, std::string> Lines() const;
 
   private:
+    using Line = std::vector<TextCell>;
+
     std::int32_t FLinesUsed = 0;
     // Sparse and unbounded, so no line index of any page falls outside the buffer.
-    std::map<std::int64_t, std::string> FLines;
+    std::map<std::int64_t, Line> FLines;
+    std::unique_ptr<DisplayColumns> FColumns;
     std::unique_ptr<FileStream> FOutFile;
     long double FCellWidth = 0;
     long double FCellHeight = 0;

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <tuple>
 
+#include "base/errors.h"
+#include "base/messages.h"
 #include "output_file.h"
-#include "report/errors.h"
-#include "report/messages.h"
 #include "rounding.h"
 
 namespace qrp::exporter {

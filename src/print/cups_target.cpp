@@ -10,8 +10,8 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
-#include "report/errors.h"
-#include "report/messages.h"
+#include "base/errors.h"
+#include "base/messages.h"
 
 namespace qrp::print {
 

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QPrinter>
 
+#include "base/errors.h"
+#include "base/messages.h"
 #include "report/file_stream.h"
 
 namespace qrp::print {

@@ -7,11 +7,11 @@
 #include <QPainter>
 #include <QPrinter>
 
+#include "base/errors.h"
+#include "base/messages.h"
 #include "cups_target.h"
 #include "device_mode_mapping.h"
 #include "qt_printer_canvas.h"
-#include "report/errors.h"
-#include "report/messages.h"
 
 namespace qrp::print {
 

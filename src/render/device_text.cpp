@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include <QGlyphRun>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPainterPath>
 
 #include "device_paint_p.h"
 #include "font_cache_p.h"
@@ -50,6 +52,21 @@ std::vector<Cluster> Units(const QString& text) {
     return units;
 }
 
+// Glyphs at most this many device pixels long either way may go through Qt's glyph cache.
+constexpr double kMaxCachedGlyphExtent = 256;
+
+// Qt caches a glyph as an image when the transform's area scale is small, however far one
+// side is stretched: text squeezed flat and drawn very wide (a world transform, a wide
+// font) would ask for glyph images of hundreds of megabytes. Such text is filled as
+// outlines, which the rasterizer clips to the device. Vector devices (PDF, SVG) keep text.
+bool DrawAsOutlines(const QPainter& painter, const FontEntry& entry) {
+    if (!painter.paintEngine() || painter.paintEngine()->type() != QPaintEngine::Raster)
+        return false;
+    const QTransform m = painter.combinedTransform();
+    const double stretch = std::max(std::hypot(m.m11(), m.m12()), std::hypot(m.m21(), m.m22()));
+    return !(entry.metrics.height() * stretch <= kMaxCachedGlyphExtent);
+}
+
 // The painter is in the run's frame, scaled by the font's stretch; `glyphs` holds one
 // glyph per cluster, 0 for one that draws nothing.
 void DrawGlyphRun(QPainter& painter, const FontEntry& entry, const QList<quint32>& glyphs,
@@ -61,6 +78,13 @@ void DrawGlyphRun(QPainter& painter, const FontEntry& entry, const QList<quint32
             continue;
         drawn.append(glyphs[static_cast<qsizetype>(i)]);
         positions.append(QPointF(clusters[i].x / entry.xScale, baseline));
+    }
+    if (DrawAsOutlines(painter, entry)) {
+        QPainterPath outlines;
+        for (qsizetype i = 0; i < drawn.size(); ++i)
+            outlines.addPath(entry.raw->pathForGlyph(drawn[i]).translated(positions[i]));
+        painter.fillPath(outlines, painter.pen().color());
+        return;
     }
     QGlyphRun run;
     run.setRawFont(*entry.raw);
@@ -91,11 +115,19 @@ QList<quint32> LookUpGlyphs(const QString& text, const std::vector<Cluster>& clu
 void DrawTextClusters(QPainter& painter, const QString& text, const std::vector<Cluster>& clusters,
                       const FontEntry& entry, double baseline) {
     painter.setFont(entry.font);
+    const bool outlines = DrawAsOutlines(painter, entry);
+    QPainterPath path;
     for (const Cluster& c : clusters) {
         if (text[c.start].unicode() <= 0x20)
             continue;
-        painter.drawText(QPointF(c.x / entry.xScale, baseline), text.mid(c.start, c.length));
+        const QPointF origin(c.x / entry.xScale, baseline);
+        if (outlines)
+            path.addText(origin, entry.font, text.mid(c.start, c.length));
+        else
+            painter.drawText(origin, text.mid(c.start, c.length));
     }
+    if (outlines)
+        painter.fillPath(path, painter.pen().color());
 }
 
 }  // namespace

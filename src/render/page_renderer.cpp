@@ -11,8 +11,8 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
+#include "base/errors.h"
 #include "qpainter_device.h"
-#include "report/errors.h"
 
 namespace qrp::render {
 

@@ -50,6 +50,7 @@ void TQRPrinter::Load(const std::string& fileName) {
     const std::int32_t previousTotal = FPageTotal;
     FPageTotal = FPages.PageTotal();
     SetScreenScales();
+    FPageScale = kFilePageScale;
     if (FPageTotal > 0) {
         // A first page that cannot be read leaves no half-loaded document behind.
         try {
@@ -76,8 +77,8 @@ void TQRPrinter::DetectPaperSize() {
         const std::unique_ptr<PagePicture> first = FPages.FetchPage(1);
         if (!first)
             return;
-        width = static_cast<std::int64_t>(first->WidthPx() / FScaleX / 40);
-        height = static_cast<std::int64_t>(first->HeightPx() / FScaleX / 40);
+        width = static_cast<std::int64_t>(first->WidthPx() / FPageScale / 40);
+        height = static_cast<std::int64_t>(first->HeightPx() / FPageScale / 40);
     }
     for (int i = static_cast<int>(TQRPaperSize::Letter); i <= static_cast<int>(TQRPaperSize::ESheet); ++i) {
         const auto size = static_cast<TQRPaperSize>(i);

@@ -33,6 +33,9 @@ enum TQRDocumentDestination : std::uint8_t { ddMetafile = 0, ddPrinter = 1 };
 // keeping its proportions, or at its own size; the last two are centred.
 enum class TQRPrintScale : std::uint8_t { Stretch, Fit, Actual };
 
+// The scale of a report file's pages, pixels per 0.1 mm: 96 pixels per inch.
+inline constexpr long double kFilePageScale = 96.0L / 254;
+
 class TQRPrinter {
   public:
     using TQRAfterPrintEvent = std::function<void(TQRPrinter& sender)>;
@@ -155,6 +158,11 @@ class TQRPrinter {
     std::int32_t PrintCount() const { return FPrintCount; }
     long double ScaleX() const { return FScaleX; }
     long double ScaleY() const { return FScaleY; }
+    // Pixels per 0.1 mm of the pages themselves: a recording's pages are drawn at the
+    // screen's scale of their run; a loaded file's pages are taken at 96 pixels per inch,
+    // whatever this screen has, so that export and paper detection give the same result on
+    // every screen. ScaleX stays the screen's, for showing pages.
+    long double PageScale() const { return FPageScale; }
     std::int32_t PrintOffsetLeft() const { return FPrintOffsetLeft; }
     std::int32_t PrintOffsetTop() const { return FPrintOffsetTop; }
     // The stream the pages are in (owned by Pages), or none.
@@ -209,6 +217,7 @@ class TQRPrinter {
     TQRDocumentStatus FStatus = dsReady;
     long double FScaleX = 1.0L;  // device pixels per 0.1 mm
     long double FScaleY = 1.0L;
+    long double FPageScale = 1.0L;
     TQRPageList FPages;
     bool FLoadedFromFile = false;
     // The page being drawn; its canvas is Canvas().

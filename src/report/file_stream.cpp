@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "errors.h"
+#include "base/errors.h"
+#include "base/messages.h"
 #include "file_identity.h"
 #include "file_replacement.h"
-#include "messages.h"
 
 namespace qrp {
 

@@ -1,7 +1,7 @@
 #include "no_printer.h"
 
-#include "errors.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "base/messages.h"
 
 namespace qrp {
 

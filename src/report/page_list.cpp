@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "byte_order.h"
-#include "errors.h"
+#include "base/byte_order.h"
+#include "base/errors.h"
+#include "base/messages.h"
 #include "file_identity.h"
 #include "memory_stream.h"
-#include "messages.h"
 #include "splay_codec.h"
 
 namespace qrp {

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "byte_order.h"
-#include "errors.h"
+#include "base/byte_order.h"
+#include "base/errors.h"
+#include "base/messages.h"
 #include "memory_stream.h"
-#include "messages.h"
 
 namespace qrp {
 

@@ -4,9 +4,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "errors.h"
+#include "base/errors.h"
+#include "base/messages.h"
 #include "file_identity.h"
-#include "messages.h"
 
 namespace qrp {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "byte_order.h"
+#include "base/byte_order.h"
 
 namespace qrp {
 

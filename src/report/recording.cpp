@@ -9,10 +9,10 @@
 // exactly what a preview of the same run shows.
 #include <utility>
 
+#include "base/errors.h"
+#include "base/messages.h"
 #include "document.h"
-#include "errors.h"
 #include "host_hooks.h"
-#include "messages.h"
 
 namespace qrp {
 
@@ -30,6 +30,7 @@ bool TQRPrinter::InPrintRange() const {
 void TQRPrinter::SetScreenScales() {
     FScaleY = static_cast<long double>(ScreenPixelsPerInch()) / 254;
     FScaleX = FScaleY;
+    FPageScale = FScaleX;
 }
 
 void TQRPrinter::SetPrinterScales() {

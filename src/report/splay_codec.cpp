@@ -1,7 +1,7 @@
 #include "splay_codec.h"
 
-#include "errors.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "base/messages.h"
 
 namespace qrp {
 

@@ -1,8 +1,8 @@
 #include "stream.h"
 
-#include "byte_order.h"
-#include "errors.h"
-#include "messages.h"
+#include "base/byte_order.h"
+#include "base/errors.h"
+#include "base/messages.h"
 
 namespace qrp {
 

@@ -17,6 +17,8 @@
 #include "app/application_printer.h"
 #include "app/spin_edit.h"
 #include "preview/preview.h"
+#include "report/host_hooks.h"
+#include "text_report.h"
 #include "viewer_fixture.h"
 
 namespace qrp::test {
@@ -94,6 +96,27 @@ TEST_F(ViewerTest, SaveOffersTheLibrarysFormatsThenPdfAndEachIndexWritesItsForma
     EXPECT_TRUE(std::filesystem::exists(out("c.csv")));
     EXPECT_TRUE(std::filesystem::exists(out("h.htm")));
     EXPECT_EQ(Head(out("doc.pdf"), 5), "%PDF-");
+}
+
+// The screen's pixels per inch play no part in an export or in the paper: on a 120 dpi
+// screen the viewer writes what qrptool export writes (the goldens both are held to).
+TEST_F(ViewerTest, ExportAndPaperAreTheSameOnEveryScreen) {
+    const std::filesystem::path report = m_scratch / "sales.qrp";
+    test::WriteReport(report, test::SalesReportPages());
+    SetScreenPixelsPerInch(120);
+    auto& w = ShowWindow(report.string());
+    EXPECT_EQ(Document().PaperSize(), TQRPaperSize::A4);
+    m_dialogs->FileAnswers = {app::FileChoice{(m_scratch / "t.txt").string(), 2},
+                              app::FileChoice{(m_scratch / "h.htm").string(), 4}};
+    w.Save->click();
+    w.Save->click();
+    const auto text = [](const std::filesystem::path& path) {
+        const auto bytes = ReadFileBytes(path);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    const std::filesystem::path golden = DataDir() / "golden" / "export";
+    EXPECT_EQ(CompareGolden(golden / "sales_report.txt", text(m_scratch / "t.txt")), "");
+    EXPECT_EQ(CompareGolden(golden / "sales_report.htm", text(m_scratch / "h.htm")), "");
 }
 
 TEST_F(ViewerTest, ACancelledExportLeavesNoFileBehind) {

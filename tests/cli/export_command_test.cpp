@@ -1,5 +1,7 @@
 // qrptool export: the same files as the page text driver writes through the document,
 // the separator and character set options, and its usage errors.
+#include <iconv.h>
+
 #include <gtest/gtest.h>
 
 #include "support/test_paths.h"
@@ -48,6 +50,27 @@ TEST_F(ExportCommand, SeparatorAndCharacterSet) {
               std::string::npos);
     const std::string big5 = Export({"--format", "text", "--encoding", "CP950"});
     EXPECT_NE(big5.find("\xA6\x58\xAD\x70\xAA\xF7\xC3\x42\r\n"), std::string::npos) << big5;  // 合計金額
+}
+
+// The sample report's columns line up in UTF-8 as in CP950, where a byte is a column: its
+// UTF-8 export is its CP950 export in the other character set.
+TEST_F(ExportCommand, WideCharactersKeepTheColumnsInUtf8) {
+    report = QRP_SAMPLE_DIR "/sample.qrp";
+    const std::string utf8 = Export({"--format", "text", "--encoding", "UTF-8"});
+    const std::string big5 = Export({"--format", "text", "--encoding", "CP950"});
+    iconv_t converter = iconv_open("UTF-8", "CP950");
+    ASSERT_NE(converter, reinterpret_cast<iconv_t>(-1));
+    std::string converted(big5.size() * 2, '\0');
+    char* in = const_cast<char*>(big5.data());
+    char* out = converted.data();
+    std::size_t inLeft = big5.size(), outLeft = converted.size();
+    ASSERT_NE(iconv(converter, &in, &inLeft, &out, &outLeft), static_cast<std::size_t>(-1));
+    iconv_close(converter);
+    converted.resize(converted.size() - outLeft);
+    EXPECT_EQ(converted, utf8);
+    // Quantities end in column 76 (the line of invoice 24008 has a five-character name).
+    EXPECT_NE(utf8.find("\xE8\x98\xAD\xE8\x8A\xB1\xE5\x8C\x96\xE5\xA6\x9D\xE5\x93\x81          56  "),
+              std::string::npos);
 }
 
 TEST_F(ExportCommand, ErrorsAndUsage) {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "report/byte_order.h"
+#include "base/byte_order.h"
 #include "support/child_process.h"
 #include "support/test_paths.h"
 #include "tool_runner.h"

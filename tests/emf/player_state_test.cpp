@@ -1,7 +1,7 @@
 // Mapping, world transform, SAVEDC/RESTOREDC, objects and the playback frame.
+#include "base/byte_order.h"
 #include "emf/emf_format.h"
 #include "play_helpers.h"
-#include "report/byte_order.h"
 
 namespace qrp::emf {
 namespace {

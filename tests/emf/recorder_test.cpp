@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/byte_order.h"
 #include "emf/emf_format.h"
 #include "emf/player.h"
-#include "report/byte_order.h"
 #include "report/page_picture.h"
 #include "support/recording_device.h"
 #include "support/test_paths.h"

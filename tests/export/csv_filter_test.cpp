@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
 #include "export_driver.h"
-#include "report/errors.h"
 
 namespace qrp::exporter {
 namespace {

@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
 #include "emf/emf_format.h"
 #include "emf/player.h"
 #include "export/text_encoding.h"
-#include "report/errors.h"
 #include "support/emf_builder.h"
 
 namespace qrp::exporter {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
 #include "emf/emf_format.h"
 #include "emf/recorder.h"
 #include "export/csv_filter.h"
@@ -13,7 +14,6 @@
 #include "export/html_filter.h"
 #include "export/text_filter.h"
 #include "export_driver.h"
-#include "report/errors.h"
 #include "support/fake_printer.h"
 #include "support/test_paths.h"
 #include "text_report.h"

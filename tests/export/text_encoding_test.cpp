@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "report/errors.h"
+#include "base/errors.h"
 
 namespace qrp::exporter {
 namespace {

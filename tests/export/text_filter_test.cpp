@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
 #include "export_driver.h"
-#include "report/errors.h"
 
 namespace qrp::exporter {
 namespace {
@@ -53,12 +53,38 @@ TEST(TextFilter, LinesByteForByte) {
          {{{0, 250 * small, "deep"}, {0, 280 * small, "last"}, {0, 281 * small, "off"}}},
          "deep\r\nlast\r\n",
          3},
+        {"an item far right of any page is left out", {{{0, 0, "kept"}, {1e15L, 0, "far"}}}, "kept\r\n"},
         {"lines above the page come first",
          {{{0, 0, "top"}, {0, -5000, "above"}, {0, -60, "near"}}},
          "above\r\nnear\r\ntop\r\n"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Export(c.pages, c.baseSize, c.cancelled), c.expected) << c.name;
+}
+
+// A wide character is two columns whatever its bytes: UTF-8 lays out as CP950 does, and an
+// item never cuts another's character in half.
+TEST(TextFilter, WideCharactersTakeTwoColumnsInEveryCharacterSet) {
+    const auto exportIn = [](const std::string& encoding, const std::vector<test::Item>& items) {
+        qrp::test::ScratchDir dir;
+        TQRAsciiExportFilter filter((dir / "out.txt").string());
+        filter.SetTextEncoding(encoding);
+        test::Drive(filter, {items}, {"Arial", 10, 0});
+        return test::ReadText(dir / "out.txt");
+    };
+    const std::string name = "\xE5\xAE\xA2\xE6\x88\xB6\xE5\x90\x8D\xE7\xA8\xB1";  // 客戶名稱
+    const std::string big5Name = "\xAB\xC8\xA4\xE1\xA6\x57\xBA\xD9";
+    EXPECT_EQ(exportIn("UTF-8", {{21, 0, name}, {228, 0, "Total"}}), name + "  Total\r\n");
+    EXPECT_EQ(exportIn("CP950", {{21, 0, big5Name}, {228, 0, "Total"}}), big5Name + "  Total\r\n");
+    // Right-aligned at the same anchor: both end in the same column.
+    EXPECT_EQ(exportIn("UTF-8", {{900, 0, name, taRightJustify}, {900, 35, "12345678", taRightJustify}}),
+              Blanks(34) + name + "\r\n" + Blanks(34) + "12345678\r\n");
+    // "ab" over the right half of 戶 and the left half of 名: the halves become blanks.
+    EXPECT_EQ(exportIn("UTF-8", {{0, 0, name}, {4 * kCell / 1.7L, 0, "ab"}}), "\xE5\xAE\xA2 ab \xE7\xA8\xB1\r\n");
+    // In CP950 a byte stays a column, as it always was.
+    EXPECT_EQ(exportIn("CP950", {{0, 0, big5Name}, {4 * kCell / 1.7L, 0, "ab"}}),
+              "\xAB\xC8\xA4"
+              "ab\x57\xBA\xD9\r\n");
 }
 
 TEST(TextFilter, CellAndLinesUsedComeFromTheBaseFont) {

@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
 #include "print_checks.h"
 #include "report/document.h"
-#include "report/errors.h"
 #include "report/page_list.h"
 #include "support/test_paths.h"
 

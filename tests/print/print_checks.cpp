@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
 #include "report/document.h"
-#include "report/errors.h"
 #include "report/host_hooks.h"
 #include "report/page_list.h"
 #include "report/page_picture.h"

@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
 #include "print_checks.h"
-#include "report/errors.h"
 #include "support/test_paths.h"
 
 namespace qrp::print {

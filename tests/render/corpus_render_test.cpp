@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
 #include "emf/player.h"
 #include "image_checks.h"
 #include "render/page_renderer.h"
 #include "render/qpainter_device.h"
-#include "report/errors.h"
 #include "support/test_paths.h"
 
 namespace qrp::test {

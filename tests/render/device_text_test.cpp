@@ -1,5 +1,7 @@
 // Text runs on the QPainter device: placement by glyph origins, vertical alignment, font
 // heights, rotation, decorations, backgrounds and the ETO_CLIPPED clip.
+#include <sys/resource.h>
+
 #include <QFile>
 #include <QPainter>
 #include <QRawFont>
@@ -132,6 +134,24 @@ TEST(DeviceText, ClippedRunStaysInsideItsRectangle) {
     const QImage image = DrawRun(run);
     EXPECT_GT(InkCount(image), 50);
     EXPECT_LT(InkBounds(image).right(), 50);
+}
+
+// Under a nearly singular transform (a world transform squeezing text flat along a slant)
+// Qt's glyph cache made an image of each glyph's whole stretched box: gigabytes for one run.
+TEST(DeviceText, TextUnderANearlySingularTransformTakesNoGlyphImages) {
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    QImage image = WhiteImage(200, 100);
+    QPainter painter(&image);
+    painter.setTransform(QTransform(1000, 1000, 1000, 1000.001, 0, 0));
+    {
+        render::QPainterDevice device(painter);
+        device.DrawText(TextAt(u"Wide", 0, 0));
+    }
+    painter.end();
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 100 * 1024);  // kilobytes
 }
 
 TEST(DeviceText, ControlCharactersDrawNothing) {

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
 #include "image_checks.h"
-#include "report/errors.h"
 #include "support/emf_builder.h"
 #include "support/test_paths.h"
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "report/byte_order.h"
+#include "base/byte_order.h"
 #include "report/page_list.h"
 
 namespace qrp::test {

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/byte_order.h"
+#include "base/errors.h"
 #include "document_fixtures.h"
-#include "report/byte_order.h"
-#include "report/errors.h"
 #include "report/host_hooks.h"
 #include "support/fake_printer.h"
 #include "support/test_paths.h"
@@ -284,6 +284,18 @@ TEST(DocumentUnits, HalvesRoundToEven) {
     EXPECT_EQ(d.doc.DevX(42.5L), 0);
     EXPECT_EQ(d.doc.DevX(43.5L), 2);
     EXPECT_EQ(d.doc.DevY(53.5L), 2);
+}
+
+// A file's pages are 96 pixels per inch whatever the screen: a Legal report is Legal on
+// a 120 dpi screen too, and only the showing scale follows the screen.
+TEST_F(DocumentFiles, PaperFollowsThePagesNotTheScreen) {
+    Doc d(Fake({}, -1));
+    const ScreenPixels screen(120);
+    d.doc.Load(Report("legal.qrp", 1, 215.9, 355.6));
+    EXPECT_EQ(d.doc.PaperSize(), TQRPaperSize::Legal);
+    EXPECT_EQ(d.doc.Orientation(), poPortrait);
+    EXPECT_EQ(d.doc.PageScale(), 96.0L / 254);
+    EXPECT_EQ(d.doc.ScaleX(), 120.0L / 254);
 }
 
 TEST_F(DocumentFiles, ScaleComesFromTheScreenAtLoad) {

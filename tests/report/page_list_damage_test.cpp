@@ -2,8 +2,8 @@
 // never read outside the file, and leave the list usable.
 #include <gtest/gtest.h>
 
-#include "report/byte_order.h"
-#include "report/errors.h"
+#include "base/byte_order.h"
+#include "base/errors.h"
 #include "report/page_list.h"
 #include "report_fixtures.h"
 

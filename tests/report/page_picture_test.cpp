@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "report/byte_order.h"
-#include "report/errors.h"
+#include "base/byte_order.h"
+#include "base/errors.h"
 #include "report_fixtures.h"
 
 namespace qrp {

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "report/errors.h"
+#include "base/errors.h"
 #include "support/short_stream.h"
 #include "support/test_paths.h"
 

@@ -2,8 +2,8 @@
 // logging fake printer (ddPrinter), with the announcements a preview sees.
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
 #include "report/document.h"
-#include "report/errors.h"
 #include "report/host_hooks.h"
 #include "support/fake_printer.h"
 #include "support/test_paths.h"

@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include "base/byte_order.h"
 #include "emf/emf_format.h"
 #include "emf/player.h"
 #include "emf/record_reader.h"
-#include "report/byte_order.h"
 #include "report/page_picture.h"
 #include "support/recording_device.h"
 

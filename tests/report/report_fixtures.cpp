@@ -1,6 +1,6 @@
 #include "report_fixtures.h"
 
-#include "report/byte_order.h"
+#include "base/byte_order.h"
 #include "report/memory_stream.h"
 
 namespace qrp::test {

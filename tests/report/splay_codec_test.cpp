@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "report/errors.h"
+#include "base/errors.h"
 #include "report/memory_stream.h"
 
 namespace qrp {

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "report/byte_order.h"
-#include "report/errors.h"
-#include "report/messages.h"
+#include "base/byte_order.h"
+#include "base/errors.h"
+#include "base/messages.h"
 #include "report/page_picture.h"
 
 namespace qrp::test {

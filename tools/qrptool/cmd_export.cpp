@@ -11,7 +11,7 @@
 #include "export/page_text_driver.h"
 #include "export/text_filter.h"
 #include "options.h"
-#include "report/host_hooks.h"
+#include "report/document.h"
 #include "report/page_list.h"
 
 namespace qrp::tool {
@@ -68,8 +68,7 @@ int RunExport(const Args& args) {
     TQRPageList list;
     list.OpenReport(parsed.positional[0]);
     list.RefuseAsOutput(output);
-    const PageSource pages{list.PageTotal(), [&list](std::int32_t n) { return list.FetchPage(n); },
-                           static_cast<long double>(ScreenPixelsPerInch()) / 254};
+    const PageSource pages{list.PageTotal(), [&list](std::int32_t n) { return list.FetchPage(n); }, kFilePageScale};
     const auto& filters = FilterLibrary().Filters();
     // Every extension ExtensionOf names is registered above.
     const auto entry = std::ranges::find(filters, extension, &TQRExportFilterLibraryEntry::Extension);

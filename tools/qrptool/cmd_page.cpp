@@ -1,11 +1,11 @@
 // qrptool page: one page's EMF bytes, expanded when the report is packed.
 #include <limits>
 
+#include "base/errors.h"
+#include "base/messages.h"
 #include "command.h"
 #include "options.h"
-#include "report/errors.h"
 #include "report/file_stream.h"
-#include "report/messages.h"
 #include "report/page_list.h"
 
 namespace qrp::tool {

@@ -7,6 +7,8 @@
 #include <optional>
 #include <unistd.h>
 
+#include "base/errors.h"
+#include "base/messages.h"
 #include "command.h"
 #include "gui_app.h"
 #include "options.h"
@@ -14,9 +16,7 @@
 #include "print/qt_printer.h"
 #include "print_options.h"
 #include "report/document.h"
-#include "report/errors.h"
 #include "report/host_hooks.h"
-#include "report/messages.h"
 
 namespace qrp::tool {
 

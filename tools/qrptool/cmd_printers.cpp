@@ -4,12 +4,12 @@
 
 #include <QPageSize>
 
+#include "base/errors.h"
 #include "command.h"
 #include "gui_app.h"
 #include "options.h"
 #include "print/qt_printer.h"
 #include "print/queue_options.h"
-#include "report/errors.h"
 
 namespace qrp::tool {
 

@@ -6,15 +6,15 @@
 #include <QGuiApplication>
 #include <QString>
 
+#include "base/errors.h"
+#include "base/messages.h"
 #include "command.h"
 #include "gui_app.h"
 #include "options.h"
 #include "png_writer.h"
 #include "render/page_renderer.h"
-#include "report/errors.h"
 #include "report/file_identity.h"
 #include "report/file_stream.h"
-#include "report/messages.h"
 #include "report/page_list.h"
 #include "report/page_picture.h"
 

@@ -1,5 +1,5 @@
-// Exception classes of the report library. One class per kind of failure a caller
-// treats differently; every message text comes from messages.h.
+// Exception classes of the core. One class per kind of failure a caller treats
+// differently; every message text comes from messages.h.
 #pragma once
 
 #include <stdexcept>
