@@ -19,6 +19,7 @@
 #include <QWheelEvent>
 
 #include "application_printer.h"
+#include "base/errors.h"
 #include "export/csv_filter.h"
 #include "export/filter_library.h"
 #include "export/html_filter.h"
@@ -28,7 +29,6 @@
 #include "progress_jobs.h"
 #include "qt_viewer_dialogs.h"
 #include "report/document.h"
-#include "report/errors.h"
 #include "report/host_hooks.h"
 #include "spin_edit.h"
 

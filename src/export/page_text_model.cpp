@@ -4,12 +4,12 @@
 #include <cmath>
 #include <utility>
 
+#include "base/errors.h"
+#include "base/messages.h"
 #include "emf/device.h"
 #include "emf/emf_format.h"
 #include "emf/player.h"
 #include "page_text_device.h"
-#include "report/errors.h"
-#include "report/messages.h"
 #include "unicode_text.h"
 
 namespace qrp::exporter {

@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <system_error>
 
-#include "errors.h"
-#include "messages.h"
+#include "base/errors.h"
+#include "base/messages.h"
 
 namespace qrp {
 

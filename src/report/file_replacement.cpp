@@ -8,10 +8,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "errors.h"
+#include "base/errors.h"
+#include "base/messages.h"
 #include "file_identity.h"
 #include "file_stream.h"
-#include "messages.h"
 
 namespace qrp {
 

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <cstdint>
 
+#include "base/errors.h"
+#include "base/messages.h"
 #include "document.h"
-#include "errors.h"
 #include "host_hooks.h"
-#include "messages.h"
 
 namespace qrp {
 

@@ -16,8 +16,8 @@
 
 #include "app/application_printer.h"
 #include "app/spin_edit.h"
+#include "base/byte_order.h"
 #include "preview/preview.h"
-#include "report/byte_order.h"
 #include "report/qrp_format.h"
 #include "viewer_fixture.h"
 

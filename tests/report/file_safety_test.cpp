@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "report/errors.h"
+#include "base/errors.h"
 #include "report/file_stream.h"
 #include "report/page_list.h"
 #include "report_fixtures.h"

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
 #include "document_fixtures.h"
 #include "report/document.h"
-#include "report/errors.h"
 #include "support/fake_printer.h"
 #include "support/test_paths.h"
 

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
 #include "report/document.h"
-#include "report/errors.h"
 #include "report/no_printer.h"
 #include "support/child_process.h"
 #include "support/test_paths.h"

@@ -5,7 +5,7 @@
 #include "command.h"
 #include "export/report_search.h"
 #include "options.h"
-#include "report/host_hooks.h"
+#include "report/document.h"
 #include "report/page_list.h"
 
 namespace qrp::tool {
@@ -22,7 +22,7 @@ int RunFind(const Args& args) {
     TQRPageList list;
     list.OpenReport(parsed.positional[0]);
     const exporter::PageSource pages{list.PageTotal(), [&list](std::int32_t n) { return list.FetchPage(n); },
-                                     static_cast<long double>(ScreenPixelsPerInch()) / 254};
+                                     kFilePageScale};
     const auto found = exporter::SearchReport(
         pages, query,
         [](std::int32_t page, const exporter::PageText& text, const std::vector<exporter::TextMatch>& matches) {

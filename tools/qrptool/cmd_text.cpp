@@ -4,13 +4,13 @@
 #include <memory>
 #include <string>
 
+#include "base/errors.h"
+#include "base/messages.h"
 #include "command.h"
 #include "export/page_text_model.h"
 #include "options.h"
-#include "report/errors.h"
+#include "report/document.h"
 #include "report/file_stream.h"
-#include "report/host_hooks.h"
-#include "report/messages.h"
 #include "report/page_list.h"
 
 namespace qrp::tool {
@@ -34,7 +34,7 @@ int RunText(const Args& args) {
         list.RefuseAsOutput(output);
     if (only > list.PageTotal())
         throw EQRError(messages::pageOutOfRange(only));
-    const double pixelsPerInch = ScreenPixelsPerInch();
+    const double pixelsPerInch = static_cast<double>(kFilePageScale * 254);
     const std::int32_t first = only ? only : 1;
     const std::int32_t last = only ? only : list.PageTotal();
     std::string text;

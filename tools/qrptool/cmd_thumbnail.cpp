@@ -14,13 +14,13 @@
 #include <unistd.h>
 #include <vector>
 
+#include "base/errors.h"
+#include "base/messages.h"
 #include "command.h"
 #include "gui_app.h"
 #include "options.h"
 #include "png_writer.h"
 #include "render/page_renderer.h"
-#include "report/errors.h"
-#include "report/messages.h"
 #include "report/page_list.h"
 #include "report/page_picture.h"
 
