@@ -17,7 +17,7 @@
 
 #include "print/pdf_printer.h"
 #include "print/qt_printer.h"
-#include "qt_start.h"
+#include "qt_benchmark_main.h"
 #include "report/document.h"
 #include "report/host_hooks.h"
 #include "text_report.h"
@@ -125,9 +125,5 @@ BENCHMARK(BM_SampleJobAgainstItsPdf)->Iterations(1)->Unit(benchmark::kMillisecon
 }  // namespace
 
 int main(int argc, char** argv) {
-    const auto app = qrp::bench::StartQt<QGuiApplication>(argv[0]);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return qrp::bench::RunBenchmarks<QGuiApplication>(argc, argv);
 }

@@ -11,7 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include "emf/recorder.h"
-#include "qt_start.h"
+#include "qt_benchmark_main.h"
 #include "render/page_renderer.h"
 
 namespace {
@@ -78,9 +78,5 @@ BENCHMARK(BM_TextHeavyA4At96Dpi)->Unit(benchmark::kMillisecond)->Repetitions(5)-
 }  // namespace
 
 int main(int argc, char** argv) {
-    const auto app = qrp::bench::StartQt<QGuiApplication>(argv[0]);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return qrp::bench::RunBenchmarks<QGuiApplication>(argc, argv);
 }

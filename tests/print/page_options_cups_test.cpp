@@ -57,6 +57,17 @@ class PageOptionsOnCups : public ::testing::Test {
         return id == std::string::npos ? "" : result.out.substr(id, result.out.find_first_of(" \n", id) - id);
     }
 
+    // The report loaded in a document that prints on the PDF queue through `device`.
+    std::unique_ptr<TQRPrinter> LoadedOnThePdfQueue(QtPrinter*& device) {
+        auto printer = std::make_unique<QtPrinter>();
+        device = printer.get();
+        auto document = std::make_unique<TQRPrinter>(std::move(printer));
+        const auto names = device->Printers();
+        document->SetPrinterNumber(static_cast<int>(std::find(names.begin(), names.end(), "PDF") - names.begin()));
+        document->Load(m_report.string());
+        return document;
+    }
+
     fs::path Output(const std::string& job) {
         const auto pdf = test::WaitForCupsPdf(job);
         EXPECT_TRUE(pdf) << "no output for '" << job << "'";
@@ -112,18 +123,15 @@ TEST_F(PageOptionsOnCups, ReportPagesAreChosenBeforeTheSpoolerPutsThemOnSheets) 
 TEST_F(PageOptionsOnCups, AnA4ReportOnLetterFitsOrKeepsItsSize) {
     std::vector<std::string> jobs;
     for (const TQRPrintScale scale : {TQRPrintScale::Stretch, TQRPrintScale::Fit, TQRPrintScale::Actual}) {
-        auto printer = std::make_unique<QtPrinter>();
-        QtPrinter& device = *printer;
-        TQRPrinter document(std::move(printer));
-        const auto names = device.Printers();
-        document.SetPrinterNumber(static_cast<int>(std::find(names.begin(), names.end(), "PDF") - names.begin()));
-        document.Load(m_report.string());
+        QtPrinter* device = nullptr;
+        const auto owner = LoadedOnThePdfQueue(device);
+        TQRPrinter& document = *owner;
         document.SetPaperSize(TQRPaperSize::Letter);
         document.Title = m_name;
         document.LastPage = 1;
         document.PrintScale = scale;
         document.Print();
-        jobs.push_back(device.LastJob());
+        jobs.push_back(device->LastJob());
     }
     std::vector<std::pair<double, double>> corners;
     for (const std::string& job : jobs) {
@@ -143,12 +151,9 @@ TEST_F(PageOptionsOnCups, AnA4ReportOnLetterFitsOrKeepsItsSize) {
 
 TEST_F(PageOptionsOnCups, ACancelAfterPageTwoSendsNothingToTheQueue) {
     const std::string before = test::Run("lpstat -W all -o PDF").out;
-    auto printer = std::make_unique<QtPrinter>();
-    QtPrinter& device = *printer;
-    TQRPrinter document(std::move(printer));
-    const auto names = device.Printers();
-    document.SetPrinterNumber(static_cast<int>(std::find(names.begin(), names.end(), "PDF") - names.begin()));
-    document.Load(m_report.string());
+    QtPrinter* device = nullptr;
+    const auto owner = LoadedOnThePdfQueue(device);
+    TQRPrinter& document = *owner;
     document.Title = m_name + "-cancelled";
     // As the progress display's Cancel: seen when page 3 is about to start.
     SetProcessMessagesHook([&document] {
@@ -157,7 +162,7 @@ TEST_F(PageOptionsOnCups, ACancelAfterPageTwoSendsNothingToTheQueue) {
     });
     document.Print();
     SetProcessMessagesHook({});
-    EXPECT_EQ(device.LastJob(), "");
+    EXPECT_EQ(device->LastJob(), "");
     EXPECT_EQ(test::Run("lpstat -W all -o PDF").out, before);
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(test::CupsPdfFolder(), error))
