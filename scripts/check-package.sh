@@ -10,6 +10,7 @@ build=${1:-build}
 source scripts/env.sh
 
 fail() { echo "check-package: $*" >&2; exit 1; }
+# grep reads to the end here: under pipefail, grep -q would let the writer die of SIGPIPE.
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 cmake --build "$build" --target package >"$build/package.log" 2>&1 || { cat "$build/package.log"; fail "CPack failed"; }
@@ -19,7 +20,8 @@ deb=$build/qrpview_${version}_amd64.deb
 # lintian warns about running as root; its findings are what count.
 lintian --fail-on error,warning "$deb" 2> >(grep -v 'root privileges' >&2)
 
-scratch=$(mktemp -d /tmp/qrp-package-XXXXXX)
+# Unpacked beside the build, not in /tmp, which may be mounted noexec.
+scratch=$(mktemp -d "$(realpath "$build")/package-check-XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 root=$scratch/root
 dpkg -x "$deb" "$root"
@@ -50,12 +52,15 @@ done
 # The programs from the unpacked package, with its own library, print module and fonts.
 sample=$build/samples/sample.qrp
 bin=$root/usr/bin
-ldd "$bin/qrpview" | grep -q "$root/usr/bin/../lib/libqrpviewer.so" || fail "qrpview does not load the package's library"
+libraries=$(ldd "$bin/qrpview") || fail "ldd $bin/qrpview: $libraries"
+loaded=$(sed -n 's/^[[:space:]]*libqrpviewer\.so[^ ]* => \(.*\) (0x.*/\1/p' <<<"$libraries")
+[ -n "$loaded" ] && [ "$(realpath "$loaded")" = "$(realpath "$root/usr/lib/libqrpviewer.so.0")" ] ||
+  fail "qrpview does not load the package's library:"$'\n'"$libraries"
 [ "$(env -u DISPLAY -u QT_QPA_PLATFORM "$bin/qrpview" --version)" = "qrpview $version" ] || fail "qrpview --version"
 [ "$("$bin/qrptool" --version)" = "qrptool $version" ] || fail "qrptool --version"
-"$bin/qrptool" info "$sample" | grep -q '^pages: ' || fail "qrptool info"
+"$bin/qrptool" info "$sample" | grep '^pages: ' >/dev/null || fail "qrptool info"
 "$bin/qrptool" thumbnail "$sample" "$scratch/thumbnail.png" 256
-file -b "$scratch/thumbnail.png" | grep -q '^PNG image data, 181 x 256' || fail "qrptool thumbnail"
+file -b "$scratch/thumbnail.png" | grep '^PNG image data, 181 x 256' >/dev/null || fail "qrptool thumbnail"
 "$bin/qrptool" pdf "$sample" -o "$scratch/sample.pdf" >/dev/null
-file -b "$scratch/sample.pdf" | grep -q '^PDF document' || fail "qrptool pdf"
+file -b "$scratch/sample.pdf" | grep '^PDF document' >/dev/null || fail "qrptool pdf"
 echo "check-package: $deb is sound"

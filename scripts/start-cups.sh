@@ -5,7 +5,7 @@ set -uo pipefail
 [ "$(id -u)" -eq 0 ] || exit 0
 command -v cupsd >/dev/null || exit 0
 
-cups_running() { lpstat -r 2>/dev/null | grep -q 'scheduler is running'; }
+cups_running() { lpstat -r 2>/dev/null | grep 'scheduler is running' >/dev/null; }
 sed -i 's|^#\?Out .*|Out /var/spool/cups-pdf/${USER}|' /etc/cups/cups-pdf.conf 2>/dev/null
 if ! cups_running; then
   mkdir -p /run/cups /var/log/cups /var/spool/cups /var/cache/cups
@@ -17,5 +17,5 @@ if ! lpstat -p PDF >/dev/null 2>&1; then
     -o printer-is-shared=false -o PageSize=A4 -o pdftops-renderer-default=pdftocairo
 fi
 lpadmin -d PDF
-for _ in $(seq 1 50); do lpstat -p PDF 2>/dev/null | grep -q enabled && break; sleep 0.1; done
+for _ in $(seq 1 50); do lpstat -p PDF 2>/dev/null | grep enabled >/dev/null && break; sleep 0.1; done
 exit 0

@@ -27,10 +27,10 @@ export DISPLAY=":$(head -n 1 "$dir/display")"
 openbox --sm-disable 2>"$dir/openbox.log" &
 pids+=($!)
 for _ in $(seq 1 200); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep 'window id' >/dev/null && break
   sleep 0.05
 done
-xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' ||
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep 'window id' >/dev/null ||
   { cat "$dir/openbox.log"; echo "with_desktop: openbox did not start"; exit 1; }
 
 export QT_QPA_PLATFORM=xcb

@@ -59,7 +59,7 @@ CONF
 /usr/sbin/cupsd -f -c "$dir/conf/cupsd.conf" -s "$dir/conf/cups-files.conf" &
 pid=$!
 export CUPS_SERVER="$dir/cups.sock"
-for _ in $(seq 1 100); do lpstat -r 2>/dev/null | grep -q 'scheduler is running' && break; sleep 0.05; done
+for _ in $(seq 1 100); do lpstat -r 2>/dev/null | grep 'scheduler is running' >/dev/null && break; sleep 0.05; done
 for queue in Alpha Beta; do
   lpadmin -p "$queue" -E -v file:///dev/null 2>/dev/null
 done
