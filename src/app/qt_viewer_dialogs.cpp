@@ -85,6 +85,8 @@ std::optional<FileChoice> QtViewerDialogs::SaveFile(const std::string& filter) {
 bool QtViewerDialogs::Print(TPrintDialog& state, PrinterObject& printer) {
     QPrinter device;
     Preset(device, printer);
+    if (state.Paper.isValid())
+        device.setPageSize(state.Paper);
     QPrintDialog dialog(&device, m_parent);
     dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintSelection |
                       QAbstractPrintDialog::PrintShowPageSize);
@@ -114,6 +116,7 @@ bool QtViewerDialogs::Print(TPrintDialog& state, PrinterObject& printer) {
     if (state.PrintRange != prPageNums)
         state.Pages.List.clear();
     state.JobOptions = choices.jobOptions;
+    state.Paper = device.pageLayout().pageSize();
     const std::vector<std::string> names = printer.Printers();
     const auto chosen = std::find(names.begin(), names.end(), device.printerName().toStdString());
     if (chosen != names.end())

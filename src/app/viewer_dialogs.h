@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include <QPageSize>
 #include <QStringList>
 
 #include "report/page_selection.h"
@@ -35,6 +36,8 @@ struct TPrintDialog {
     TQRPageSelection Pages;
     // Both sides, collated copies, pages per sheet, the printer's own options: for lp -o.
     QStringList JobOptions;
+    // The paper: the dialog opens on it and leaves the chosen one here.
+    QPageSize Paper;
 };
 
 struct FileChoice {

@@ -40,19 +40,29 @@ const std::string kReportFilter = "Report files (*.qrp)|*.qrp";
 const std::string kCancelJobQuestion = "A print or export is running. Cancel it and close the window?";
 const std::string kPdfFilter = "PDF document (*.PDF)|*.PDF";
 
+// The report's own paper, as the print dialog names papers.
+QPageSize ReportPaper(const TQRPrinter& document) {
+    return QPageSize(QSizeF(document.SheetWidth() / 10.0, document.SheetLength() / 10.0), QPageSize::Millimeter);
+}
+
 // Paper whose proportions differ from the report's page by more than 1 % gets the page
 // fitted, so that a report made for A4 prints undistorted on Letter; paper of the same
-// shape keeps the page stretched over it as always.
-TQRPrintScale ScaleForPaper(TQRPrinter& document) {
+// shape keeps the page stretched over it as always. jobPaper: the paper chosen for this
+// job instead of the report's, or an invalid size.
+TQRPrintScale ScaleForPaper(TQRPrinter& document, const QPageSize& jobPaper) {
     const std::unique_ptr<PagePicture> first = document.FetchPage(1);
     if (!first || document.OrientedPaperLength() <= 0)
         return TQRPrintScale::Stretch;
+    double paper = static_cast<double>(document.OrientedPaperWidth()) / document.OrientedPaperLength();
+    if (jobPaper.isValid()) {
+        const QSizeF size = jobPaper.size(QPageSize::Millimeter);
+        paper = document.Orientation() == poLandscape ? size.height() / size.width() : size.width() / size.height();
+    }
     const FrameRect frame = first->Frame();
     const double width = static_cast<double>(frame.right) - frame.left;
     const double height = static_cast<double>(frame.bottom) - frame.top;
     if (width <= 0 || height <= 0)
         return TQRPrintScale::Stretch;
-    const double paper = static_cast<double>(document.OrientedPaperWidth()) / document.OrientedPaperLength();
     return std::abs(width / height / paper - 1) > 0.01 ? TQRPrintScale::Fit : TQRPrintScale::Stretch;
 }
 
@@ -292,6 +302,8 @@ void TTav_FolivexFrm::PrintClick() {
     }
     PrintDialog1.MaxPage = document->PageTotal();
     PrintDialog1.ToPage = document->PageTotal();
+    const QPageSize reportPaper = ReportPaper(*document);
+    PrintDialog1.Paper = reportPaper;
     if (!m_dialogs->Print(PrintDialog1, printer))
         return;
     // Reading the chosen printer's settings already lets pending events run.
@@ -307,9 +319,13 @@ void TTav_FolivexFrm::PrintClick() {
             document->LastPage = 0;
         }
         document->PrintPages = PrintDialog1.Pages;
-        document->PrintScale = ScaleForPaper(*document);
-        if (auto* device = dynamic_cast<print::QtPrinter*>(&document->OwnPrinter()))
+        // Other paper goes to this job only: the report keeps its own, and its preview.
+        const QPageSize jobPaper = PrintDialog1.Paper.isEquivalentTo(reportPaper) ? QPageSize() : PrintDialog1.Paper;
+        document->PrintScale = ScaleForPaper(*document, jobPaper);
+        if (auto* device = dynamic_cast<print::QtPrinter*>(&document->OwnPrinter())) {
             device->SetJobOptions(PrintDialog1.JobOptions);
+            device->SetJobPaper(jobPaper);
+        }
         PrintWithProgress(*document, *m_dialogs, m_jobStop);
     });
 }

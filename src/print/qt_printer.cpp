@@ -137,10 +137,18 @@ QPrinter& QtPrinter::Device() {
     if (!device)
         throw PrinterError(messages::printerNotValid());
     ApplyDeviceMode(mode, *device);
+    if (m_jobPaper.isValid())
+        device->setPageSize(m_jobPaper);
     device->setFullPage(true);
     m_metrics = MeasureDevice(device->pageLayout(), ChooseResolution(facts.resolutions));
     m_device = std::move(device);
     return *m_device;
+}
+
+void QtPrinter::SetJobPaper(const QPageSize& paper) {
+    RequireIdle();
+    m_jobPaper = paper;
+    m_device.reset();
 }
 
 void QtPrinter::BeginDoc() {

@@ -74,6 +74,9 @@ class QtPrinter : public PrinterObject {
     // Job options for the spooler beyond the device mode ("sides=two-sided-long-edge",
     // "number-up=2"), as lp -o takes them; they go with every later job.
     void SetJobOptions(const QStringList& options) { m_jobOptions = options; }
+    // The paper of every later job, over the device mode's (which stays the report's and
+    // sizes its preview); an invalid size gives the device mode's paper back.
+    void SetJobPaper(const QPageSize& paper);
     // What became of the last finished job: the spooler's job id or the PDF file's path.
     const std::string& LastJob() const { return m_lastJob; }
 
@@ -102,6 +105,7 @@ class QtPrinter : public PrinterObject {
     DeviceMetrics m_metrics;
     std::string m_title;
     QStringList m_jobOptions;
+    QPageSize m_jobPaper;
     std::unique_ptr<Job> m_job;
     std::string m_lastJob;
 };

@@ -202,6 +202,24 @@ TEST_F(ViewerTest, TheDialogsPageListPrintsThosePagesAndTheProgressCountsThem) {
               (std::vector<std::string>{"Printing page 1 of 3", "Printing page 2 of 3", "Printing page 3 of 3"}));
 }
 
+TEST_F(ViewerTest, PaperChosenInTheDialogIsFittedForThatJobAndTheReportKeepsItsOwn) {
+    auto& w = ShowWindow(WriteReport("a4.qrp", 1));
+    m_dialogs->PrintAnswers.push_back([](app::TPrintDialog& d, PrinterObject&) {
+        EXPECT_TRUE(d.Paper.isEquivalentTo(QPageSize(QPageSize::A4))) << "opens on the report's paper";
+        d.Paper = QPageSize(QPageSize::Letter);
+        return true;
+    });
+    m_dialogs->PrintAnswers.push_back([](app::TPrintDialog& d, PrinterObject&) {
+        EXPECT_TRUE(d.Paper.isEquivalentTo(QPageSize(QPageSize::A4)));
+        return true;
+    });
+    w.Print->click();
+    EXPECT_EQ(Document().PrintScale, TQRPrintScale::Fit);
+    EXPECT_EQ(Document().SheetWidth(), 2100);
+    w.Print->click();
+    EXPECT_EQ(Document().PrintScale, TQRPrintScale::Stretch);
+}
+
 TEST_F(ViewerTest, AReportForLetterIsFittedOnA4PaperNotStretched) {
     auto& w = ShowWindow(WriteReport("letter.qrp", 1, 215.9, 279.4));
     m_dialogs->PrintAnswers.push_back([](app::TPrintDialog&, PrinterObject&) { return true; });

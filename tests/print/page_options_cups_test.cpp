@@ -122,11 +122,16 @@ TEST_F(PageOptionsOnCups, ReportPagesAreChosenBeforeTheSpoolerPutsThemOnSheets) 
 
 TEST_F(PageOptionsOnCups, AnA4ReportOnLetterFitsOrKeepsItsSize) {
     std::vector<std::string> jobs;
-    for (const TQRPrintScale scale : {TQRPrintScale::Stretch, TQRPrintScale::Fit, TQRPrintScale::Actual}) {
+    // The last job takes Letter as the print dialog gives it, for that job only.
+    for (const TQRPrintScale scale :
+         {TQRPrintScale::Stretch, TQRPrintScale::Fit, TQRPrintScale::Actual, TQRPrintScale::Fit}) {
         QtPrinter* device = nullptr;
         const auto owner = LoadedOnThePdfQueue(device);
         TQRPrinter& document = *owner;
-        document.SetPaperSize(TQRPaperSize::Letter);
+        if (jobs.size() < 3)
+            document.SetPaperSize(TQRPaperSize::Letter);
+        else
+            device->SetJobPaper(QPageSize(QPageSize::Letter));
         document.Title = m_name;
         document.LastPage = 1;
         document.PrintScale = scale;
@@ -147,6 +152,8 @@ TEST_F(PageOptionsOnCups, AnA4ReportOnLetterFitsOrKeepsItsSize) {
     EXPECT_NEAR(corners[1].second, y * fit, 1.0);
     EXPECT_NEAR(corners[2].first, (612 - 595.28) / 2 + x, 1.0);
     EXPECT_NEAR(corners[2].second, (792 - 841.89) / 2 + y, 1.0);
+    EXPECT_NEAR(corners[3].first, corners[1].first, 1.0);
+    EXPECT_NEAR(corners[3].second, corners[1].second, 1.0);
 }
 
 TEST_F(PageOptionsOnCups, ACancelAfterPageTwoSendsNothingToTheQueue) {
