@@ -6,17 +6,23 @@ namespace {
 
 class ScriptedProgress : public app::ProgressMonitor {
   public:
-    ScriptedProgress(std::int32_t cancelAt, std::vector<std::string>& steps) : m_cancelAt(cancelAt), m_steps(steps) {}
+    ScriptedProgress(std::int32_t cancelAt, std::vector<std::string>& steps,
+                     const std::function<void(const std::string&)>& onStep)
+        : m_cancelAt(cancelAt), m_steps(steps), m_onStep(onStep) {}
     void SetValue(std::int32_t value) override { m_value = value; }
     void SetLabel(const std::string& label) override {
-        if (m_steps.empty() || m_steps.back() != label)
-            m_steps.push_back(label);
+        if (!m_steps.empty() && m_steps.back() == label)
+            return;
+        m_steps.push_back(label);
+        if (m_onStep)
+            m_onStep(label);
     }
     bool Cancelled() override { return m_cancelAt >= 0 && m_value >= m_cancelAt; }
 
   private:
     std::int32_t m_cancelAt;
     std::vector<std::string>& m_steps;
+    const std::function<void(const std::string&)>& m_onStep;
     std::int32_t m_value = 0;
 };
 
@@ -64,7 +70,7 @@ bool ScriptedDialogs::Confirm(const std::string& text) {
 
 std::unique_ptr<app::ProgressMonitor> ScriptedDialogs::Progress(const std::string& label, std::int32_t) {
     ProgressLabels.push_back(label);
-    return std::make_unique<ScriptedProgress>(CancelAtProgress, ProgressSteps);
+    return std::make_unique<ScriptedProgress>(CancelAtProgress, ProgressSteps, OnProgressStep);
 }
 
 }  // namespace qrp::test

@@ -27,6 +27,8 @@ class ScriptedDialogs : public app::ViewerDialogs {
     std::vector<std::string> Questions;
     std::vector<std::string> ProgressLabels;
     std::vector<std::string> ProgressSteps;  // each new label a display changed to
+    // Runs at each new label, where the job lets pending events run.
+    std::function<void(const std::string& label)> OnProgressStep;
     int PrinterSetups = 0;
 
     std::optional<app::FileChoice> OpenFile(const std::string& filter) override;

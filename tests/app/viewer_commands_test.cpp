@@ -159,6 +159,27 @@ TEST_F(ViewerTest, AReportRewrittenWhileShownIsOfferedForAReload) {
     EXPECT_TRUE(m_dialogs->Messages.empty());
 }
 
+TEST_F(ViewerTest, AReportRewrittenDuringAPrintIsOnlyReportedUntilThePrintHasEnded) {
+    const std::string shown = WriteReport("printing.qrp", 4);
+    const auto longer = ReadFileBytes(WriteReport("longer.qrp", 6));
+    auto& w = ShowWindow(shown);
+    const TQRPrinter* printing = &Document();
+    m_dialogs->PrintAnswers.push_back([](app::TPrintDialog&, PrinterObject&) { return true; });
+    std::size_t questionsDuringThePrint = 0;
+    m_dialogs->OnProgressStep = [&](const std::string& label) {
+        if (label != "Printing page 2 of 4")
+            return;
+        WriteFileBytes(shown, longer);
+        w.sbNextPage->click();  // the page turn meets the rewritten file
+        questionsDuringThePrint = m_dialogs->Questions.size();
+    };
+    w.Print->click();
+    EXPECT_EQ(questionsDuringThePrint, 0u) << "no reload may free the document being printed";
+    ASSERT_FALSE(m_dialogs->Messages.empty());
+    EXPECT_NE(m_dialogs->Messages[0].find("has been changed by another program"), std::string::npos);
+    EXPECT_EQ(&Document(), printing);
+}
+
 TEST_F(ViewerTest, PrintCopiesTheDialogsChoicesAndARangeDoesNotStickToTheNextPrint) {
     auto& w = ShowWindow(WriteReport("print.qrp", 6));
     app::SetPrinterCopies(*m_appPrinter, 2);
