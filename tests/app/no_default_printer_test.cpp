@@ -1,16 +1,20 @@
 // Printers installed but none of them the default, as printers found on the network often
 // leave a machine: run beside a print scheduler of its own that holds the queues Alpha and
 // Beta and no default (tests/support/with_private_cups.sh). The user's default, else the
-// first queue, serves wherever the default printer is asked for.
+// first queue, serves wherever the default printer is asked for. Beta can print both sides,
+// which the shared PDF queue cannot.
 #include <cstdlib>
 #include <fstream>
 
+#include <QPrintEngine>
+#include <QPrinterInfo>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
 
 #include "app/application_printer.h"
 #include "print/cups_target.h"
+#include "print/dialog_choices.h"
 #include "print/print_checks.h"
 #include "print/qt_printer.h"
 #include "viewer_fixture.h"
@@ -62,6 +66,15 @@ TEST_F(NoDefaultPrinter, TheViewerOpensTurnsAndPrintsTheReport) {
     EXPECT_TRUE(m_dialogs->Messages.empty()) << m_dialogs->Messages.front();
     const auto& printer = dynamic_cast<print::QtPrinter&>(Document().OwnPrinter());
     EXPECT_EQ(printer.LastJob().rfind("Alpha-", 0), 0u) << printer.LastJob();
+}
+
+TEST_F(NoDefaultPrinter, BothSidesAndATrayChosenForADuplexPrinterGoToTheSpooler) {
+    QPrinter device(QPrinterInfo::printerInfo("Beta"));
+    device.setDuplex(QPrinter::DuplexLongSide);
+    // The tray, as the dialog's printer options store it.
+    device.printEngine()->setProperty(QPrintEngine::PrintEnginePropertyKey(0xfe00), QStringList{"InputSlot", "Manual"});
+    EXPECT_EQ(print::ReadDialogChoices(device).jobOptions.join(' ').toStdString(),
+              "InputSlot=Manual sides=two-sided-long-edge");
 }
 
 }  // namespace

@@ -60,9 +60,9 @@ CONF
 pid=$!
 export CUPS_SERVER="$dir/cups.sock"
 for _ in $(seq 1 100); do lpstat -r 2>/dev/null | grep 'scheduler is running' >/dev/null && break; sleep 0.05; done
-for queue in Alpha Beta; do
-  lpadmin -p "$queue" -E -v file:///dev/null 2>/dev/null
-done
+# Beta is a PostScript printer with a duplexer and trays, as office printers are; Alpha is raw.
+lpadmin -p Alpha -E -v file:///dev/null 2>/dev/null
+lpadmin -p Beta -E -v file:///dev/null -m drv:///sample.drv/generic.ppd -o Option1=True 2>/dev/null
 lpstat -p Alpha >/dev/null && lpstat -p Beta >/dev/null || { cat "$dir/log/error_log"; exit 1; }
 # Neither a user's nor the system's default.
 export HOME="$dir/home"
