@@ -166,6 +166,10 @@ void ThumbnailPanel::MarkPage(std::int32_t n) {
     scrollTo(row);
 }
 
+QSize ThumbnailPanel::sizeHint() const {
+    return {minimumWidth(), QListView::sizeHint().height()};
+}
+
 void ThumbnailPanel::RequestVisible() {
     const int rows = m_model->rowCount({});
     if (!m_document || !isVisible() || rows == 0)

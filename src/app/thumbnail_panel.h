@@ -36,6 +36,8 @@ class ThumbnailPanel : public QListView {
     void MarkPage(std::int32_t n);
 
     ThumbnailRenderer& Renderer() { return m_renderer; }
+    // As wide as a thumbnail needs, no wider.
+    QSize sizeHint() const override;
 
   signals:
     // The user chose page n.
