@@ -1,5 +1,5 @@
 # The viewer's remembered settings go to the build tree, never to the user's own file.
-set(qrp_test_config "XDG_CONFIG_HOME=${PROJECT_BINARY_DIR}/test-config")
+set(qrp_test_config "XDG_CONFIG_HOME=set:${PROJECT_BINARY_DIR}/test-config")
 
 # A test binary: the sources with the test support library and GoogleTest's main.
 function(qrp_test_executable name)
@@ -24,7 +24,8 @@ function(qrp_add_test name)
     set(lock RESOURCE_LOCK ${ARG_LOCK})
   endif()
   gtest_discover_tests(${name}
-    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${qrp_test_config}" ${lock}
+    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+               ENVIRONMENT_MODIFICATION "${qrp_test_config}" ${lock}
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
@@ -37,5 +38,5 @@ function(qrp_add_session_test name)
   qrp_test_executable(${name} SOURCES ${ARG_SOURCES} LIBS ${ARG_LIBS})
   add_test(NAME ${name} COMMAND ${PROJECT_SOURCE_DIR}/tests/support/${ARG_WRAPPER} $<TARGET_FILE:${name}>)
   set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}" SKIP_RETURN_CODE 77 TIMEOUT 300
-                                           ENVIRONMENT "${qrp_test_config}")
+                                           ENVIRONMENT_MODIFICATION "${qrp_test_config}")
 endfunction()

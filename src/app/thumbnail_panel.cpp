@@ -43,8 +43,8 @@ class ThumbnailModel : public QAbstractListModel {
         endInsertRows();
     }
     void Changed(std::int32_t page) {
-        const QModelIndex row = index(page - 1);
-        emit dataChanged(row, row, {Qt::DecorationRole});
+        if (const QModelIndex row = index(page - 1); row.isValid())
+            emit dataChanged(row, row, {Qt::DecorationRole});
     }
     QSize Thumbnail() const { return m_thumbnail; }
 
@@ -103,7 +103,8 @@ class ThumbnailDelegate : public QStyledItemDelegate {
     const QCache<std::int32_t, QImage>& m_cache;
 };
 
-// The thumbnail box: kThumbnailWidth wide, as tall as the paper's proportions make it.
+// The thumbnail box: kThumbnailWidth wide, as tall as the paper's proportions make it
+// (within the renderer's four widths).
 QSize ThumbnailBox(const TQRPrinter& document) {
     const std::int32_t width = document.OrientedPaperWidth();
     const std::int32_t length = document.OrientedPaperLength();
@@ -202,6 +203,11 @@ void ThumbnailPanel::resizeEvent(QResizeEvent* event) {
 void ThumbnailPanel::showEvent(QShowEvent* event) {
     QListView::showEvent(event);
     QTimer::singleShot(0, this, &ThumbnailPanel::RequestVisible);
+}
+
+void ThumbnailPanel::hideEvent(QHideEvent* event) {
+    QListView::hideEvent(event);
+    m_renderer.Want({});  // nothing is in view
 }
 
 }  // namespace qrp::app

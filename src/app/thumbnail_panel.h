@@ -46,6 +46,7 @@ class ThumbnailPanel : public QListView {
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     // Asks the renderer for the rows in view that the cache lacks.

@@ -1,11 +1,20 @@
 #include "thumbnail_renderer.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "render/page_renderer.h"
 #include "report/document.h"
 
 namespace qrp::app {
+
+namespace {
+
+// A page far taller than wide is drawn narrower, so that no thumbnail is taller than this
+// many widths: a hostile frame cannot make one image take megabytes.
+constexpr double kMaxAspect = 4;
+
+}  // namespace
 
 ThumbnailRenderer::ThumbnailRenderer(int width, QObject* parent) : QObject(parent), m_width(width) {}
 
@@ -67,7 +76,9 @@ QImage ThumbnailRenderer::Render(TQRPrinter& document, std::int32_t page) const 
         const std::unique_ptr<PagePicture> picture = document.Pages().FetchPage(page);
         if (!picture)
             return {};
-        return render::RenderToImage(picture->Bytes(), {.width = m_width});
+        const QSizeF mm = render::FrameSizeMm(picture->Bytes());
+        const double narrowing = std::min(1.0, kMaxAspect * mm.width() / mm.height());
+        return render::RenderToImage(picture->Bytes(), {.width = std::max(1, static_cast<int>(m_width * narrowing))});
     } catch (const std::exception&) {
         // A damaged page shows as an empty frame; the preview reports it when it is opened.
         return {};
