@@ -144,7 +144,9 @@ void ThumbnailPanel::SetDocument(TQRPrinter* document) {
     m_renderer.Stop();
     m_cache.clear();
     m_document = document;
-    m_model->Reset(document ? document->PageTotal() : 0, document ? ThumbnailBox(*document) : QSize());
+    // A document without pages to give (a load that failed) keeps its old count: no rows.
+    const bool hasPages = document && document->Status() != dsReady;
+    m_model->Reset(hasPages ? document->PageTotal() : 0, document ? ThumbnailBox(*document) : QSize());
     if (!document)
         return;
     m_renderer.Start(*document);

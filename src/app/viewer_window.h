@@ -29,8 +29,8 @@
 
 class QButtonGroup;
 class QLabel;
-class QSplitter;
 class QPushButton;
+class QSplitter;
 class QToolButton;
 
 namespace qrp {

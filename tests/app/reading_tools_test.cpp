@@ -3,6 +3,7 @@
 // the state a second start of the viewer finds where the first left it.
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <set>
 
 #include <QApplication>
@@ -75,6 +76,12 @@ TEST_F(ViewerTest, ThumbnailsOfPagesScrolledAwayAreNeverRendered) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return rendered.size() == 3; }, kWaitMs));
     EXPECT_EQ(rendered, (std::set<std::int32_t>{1, 2, 3}));
     EXPECT_EQ(w.Thumbnails->model()->rowCount(), 3);
+
+    // A report that fails to load leaves the panel empty, not rows of pages that are gone.
+    const std::filesystem::path damaged = m_scratch / "damaged.qrp";
+    std::ofstream(damaged) << std::string(40, 'Z');
+    EXPECT_ANY_THROW(w.LoadReport(damaged.string()));
+    EXPECT_EQ(w.Thumbnails->model()->rowCount(), 0);
 }
 
 TEST_F(ViewerTest, ClickingAThumbnailTurnsThePageAndTheShownPageStaysMarkedInView) {
