@@ -1,3 +1,6 @@
+# The viewer's remembered settings go to the build tree, never to the user's own file.
+set(qrp_test_config "XDG_CONFIG_HOME=set:${PROJECT_BINARY_DIR}/test-config")
+
 # A test binary: the sources with the test support library and GoogleTest's main.
 function(qrp_test_executable name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
@@ -21,7 +24,8 @@ function(qrp_add_test name)
     set(lock RESOURCE_LOCK ${ARG_LOCK})
   endif()
   gtest_discover_tests(${name}
-    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ${lock}
+    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+               ENVIRONMENT_MODIFICATION "${qrp_test_config}" ${lock}
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
@@ -33,5 +37,6 @@ function(qrp_add_session_test name)
   cmake_parse_arguments(ARG "" "WRAPPER" "SOURCES;LIBS;LABELS" ${ARGN})
   qrp_test_executable(${name} SOURCES ${ARG_SOURCES} LIBS ${ARG_LIBS})
   add_test(NAME ${name} COMMAND ${PROJECT_SOURCE_DIR}/tests/support/${ARG_WRAPPER} $<TARGET_FILE:${name}>)
-  set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}" SKIP_RETURN_CODE 77 TIMEOUT 300)
+  set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}" SKIP_RETURN_CODE 77 TIMEOUT 300
+                                           ENVIRONMENT_MODIFICATION "${qrp_test_config}")
 endfunction()

@@ -15,6 +15,7 @@
 #include "base/errors.h"
 #include "file_filters.h"
 #include "print/dialog_choices.h"
+#include "viewer_settings.h"
 
 namespace qrp::app {
 
@@ -68,8 +69,12 @@ std::optional<FileChoice> QtViewerDialogs::ChooseFile(const std::string& filter,
     dialog.setNameFilters(filters);
     if (!filters.isEmpty())
         dialog.selectNameFilter(filters.front());
+    const FileDialogKind kind = save ? FileDialogKind::Save : FileDialogKind::Load;
+    if (const std::string folder = settings::LastFolder(kind); !folder.empty())
+        dialog.setDirectory(QFile::decodeName(QByteArray::fromStdString(folder)));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
+    settings::SetLastFolder(kind, QFile::encodeName(dialog.directory().absolutePath()).toStdString());
     return FileChoice{QFile::encodeName(dialog.selectedFiles().front()).toStdString(),
                       FilterIndexOf(filters, dialog.selectedNameFilter())};
 }

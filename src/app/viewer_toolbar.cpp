@@ -1,5 +1,6 @@
 // The viewer window's components: the toolbar with its fixed layout, fonts, icons and
-// tooltips, the preview below it, the wiring of the handlers, and the keyboard shortcuts.
+// tooltips, the preview below it (the thumbnail panel beside it), the wiring of the
+// handlers, and the keyboard shortcuts.
 #include <QButtonGroup>
 #include <QKeySequence>
 #include <QLabel>
@@ -77,7 +78,6 @@ void TTav_FolivexFrm::BuildComponents() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(Panel1);
-    layout->addWidget(QRPreview, 1);
 
     const QFont ming = FontOf(QStringLiteral("細明體"), 15);
     Label1 = Label(Panel1, QRect(11, 4, 24, 17), QStringLiteral("頁:"), ming);
@@ -141,6 +141,10 @@ void TTav_FolivexFrm::BuildComponents() {
     red.setColor(QPalette::WindowText, Qt::red);
     Label2->setPalette(red);
 
+    sbThumbnails = SpeedButton(Panel1, 656, 26, QStringLiteral("thumbnails"), QStringLiteral("Page thumbnails (F4)"));
+    sbRecent = SpeedButton(Panel1, 684, 34, QStringLiteral("recent"), QStringLiteral("Recent reports"));
+    layout->addWidget(BuildReadingTools(), 1);  // the preview, with the thumbnails beside it
+
     setTabOrder(sePage, seZoom);
     setTabOrder(seZoom, BitBtnExit);
     setTabOrder(BitBtnExit, QRPreview);
@@ -191,6 +195,9 @@ void TTav_FolivexFrm::BuildShortcuts() {
     bind(QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { StepZoom(-1); });
     bind(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { ZoomTo100->click(); });
     bind(QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
+    bind(QKeySequence(Qt::Key_F4), [this] { sbThumbnails->toggle(); });
+    bind(QKeySequence(Qt::Key_Space), [this] { ReadOn(+1); });
+    bind(QKeySequence(Qt::SHIFT | Qt::Key_Space), [this] { ReadOn(-1); });
 }
 
 }  // namespace qrp::app

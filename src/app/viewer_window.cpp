@@ -28,9 +28,12 @@
 #include "print/qt_printer.h"
 #include "progress_jobs.h"
 #include "qt_viewer_dialogs.h"
+#include "read_through.h"
 #include "report/document.h"
 #include "report/host_hooks.h"
 #include "spin_edit.h"
+#include "thumbnail_panel.h"
+#include "viewer_settings.h"
 
 namespace qrp::app {
 
@@ -129,7 +132,8 @@ TTav_FolivexFrm::TTav_FolivexFrm(std::string commandLineFile, std::unique_ptr<Vi
 }
 
 TTav_FolivexFrm::~TTav_FolivexFrm() {
-    // The preview must let go of the document before the document goes.
+    // The thumbnails' worker and the preview must let go of the document before it goes.
+    Thumbnails->SetDocument(nullptr);
     QRPreview->SetDocument(nullptr);
 }
 
@@ -224,6 +228,7 @@ void TTav_FolivexFrm::FormShow() {
         m_viewerDocument = m_ownDocument.get();
     }
     Init();
+    ShowInThumbnails(m_viewerDocument);
 }
 
 void TTav_FolivexFrm::FormActivate() {
@@ -240,10 +245,17 @@ void TTav_FolivexFrm::LoadReport(const std::string& path) {
     TQRPrinter* document = QRPreview->Document();
     if (!document || m_jobRunning)
         return;
+    LeaveRecentReport();
+    // The thumbnails' worker reads the pages Load replaces: stopped first, back on the
+    // document however loading ends.
+    ShowInThumbnails(nullptr);
+    const auto showThumbnails = qScopeGuard([this, document] { ShowInThumbnails(document); });
     {
         const BusyCursor busy;
         document->Load(path);
     }
+    m_recentPath = path;
+    settings::AddRecentFile(path, 1);
     // Load clears the export handler; without one, saving through an export format would
     // write nothing.
     AttachExport(*document);
@@ -253,6 +265,7 @@ void TTav_FolivexFrm::LoadReport(const std::string& path) {
     document->Title = path;
     setWindowTitle(CaptionText(document->Title, document->PageTotal()));
     Init();
+    ApplyRememberedZoom();
 }
 
 void TTav_FolivexFrm::LoadClick() {
@@ -427,6 +440,7 @@ void TTav_FolivexFrm::StepZoom(std::int32_t direction) {
 void TTav_FolivexFrm::QRPreviewPageAvailable(preview::TQRPreview&, std::int32_t PageNum) {
     Init();
     sePage->SetMaxValue(PageNum);
+    Thumbnails->UpdatePageCount();
     const TQRPrinter* document = QRPreview->Document();
     if (!document)
         return;
@@ -440,6 +454,9 @@ void TTav_FolivexFrm::BitBtnExitClick() {
 void TTav_FolivexFrm::FormClose() {
     if (m_presented)
         m_presented->OnExport = nullptr;  // the handler would outlive the showing
+    LeaveRecentReport();
+    RememberWindowState();
+    ShowInThumbnails(nullptr);
     QRPreview->SetDocument(nullptr);
     m_ownDocument.reset();
     m_viewerDocument = nullptr;
@@ -481,7 +498,8 @@ void TTav_FolivexFrm::showEvent(QShowEvent* event) {
     if (event->spontaneous())
         return;
     m_firstActivationPending = true;
-    if (const QScreen* shownOn = screen())
+    // Where the user left the window last time, else centred.
+    if (const QScreen* shownOn = screen(); shownOn && !restoreGeometry(settings::WindowGeometry()))
         move(shownOn->availableGeometry().center() - rect().center());
     Guarded([this] { FormShow(); });
 }
@@ -547,6 +565,9 @@ bool TTav_FolivexFrm::eventFilter(QObject* watched, QEvent* event) {
                 Guarded([this, steps] { StepZoom(steps > 0 ? +1 : -1); });
             return true;
         }
+        // At either end of the page the wheel reads on into the next or previous one.
+        if (m_readThrough->Wheel(wheel->angleDelta().y()))
+            return true;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -30,6 +30,7 @@
 class QButtonGroup;
 class QLabel;
 class QPushButton;
+class QSplitter;
 class QToolButton;
 
 namespace qrp {
@@ -49,6 +50,9 @@ class TQRPreview;
 namespace qrp::app {
 
 class TSpinEdit;
+class ThumbnailPanel;
+class ReadThrough;
+struct RecentFile;
 
 class TTav_FolivexFrm : public QWidget {
     Q_OBJECT
@@ -123,6 +127,11 @@ class TTav_FolivexFrm : public QWidget {
     QPushButton* BitBtnExit = nullptr;
     QLabel* Label2 = nullptr;
     QButtonGroup* ZoomGroup = nullptr;  // group 1: ZoomToFit, ZoomTo100, ZoomToWidth
+    // Reading tools after the toolbar's own commands (viewer_reading_tools.cpp).
+    QToolButton* sbThumbnails = nullptr;  // F4: the thumbnail panel left of the preview
+    QToolButton* sbRecent = nullptr;      // the recent reports, each back at its page
+    QSplitter* Splitter = nullptr;
+    ThumbnailPanel* Thumbnails = nullptr;
     TPrintDialog PrintDialog1;
 
   signals:
@@ -142,6 +151,22 @@ class TTav_FolivexFrm : public QWidget {
   private:
     void BuildComponents();
     void BuildShortcuts();
+    // The thumbnail panel beside the preview (returned: the splitter holding both), the
+    // reading tools' buttons and keys, and the state the last run left.
+    QWidget* BuildReadingTools();
+    void ShowThumbnails(bool shown);
+    // Space (+1) and Shift+Space (-1): a screen on, or on to the next page.
+    void ReadOn(int direction);
+    void FillRecentMenu();
+    void OpenRecent(const RecentFile& file);
+    // Shows the window's document in the thumbnail panel, or nothing, after cancelling the
+    // rendering of the one it showed.
+    void ShowInThumbnails(TQRPrinter* document);
+    // Notes the page the recent report shown is left at, before it is replaced or closed.
+    void LeaveRecentReport();
+    // What the user chose last (ZoomToWidth, ZoomTo100) over Init's fit.
+    void ApplyRememberedZoom();
+    void RememberWindowState();
     // Runs a handler as the controls do: an error that escapes it goes to a message box;
     // a report file rewritten by another program is offered for a reload instead.
     void Guarded(const std::function<void()>& handler);
@@ -183,6 +208,8 @@ class TTav_FolivexFrm : public QWidget {
     bool m_focusLeftProgram = false;
     int m_guardDepth = 0;           // handlers running, one inside another
     bool m_reloadDeclined = false;  // in the user action that runs
+    std::unique_ptr<ReadThrough> m_readThrough;
+    std::string m_recentPath;  // the report loaded last, as the recent list names it
     std::unique_ptr<exporter::TQRTextFilter> QRTextFilter1;
     std::unique_ptr<exporter::TQRCSVFilter> QRCSVFilter1;
     std::unique_ptr<exporter::TQRHTMLFilter> QRHTMLFilter1;

@@ -91,6 +91,8 @@ void TQRPreview::Attach(TQRPrinter* document) {
     if (pageChanges)
         ScrollToOrigin();
     update();
+    if (document)
+        emit PageShown(1);
     // Mouse events on the page need no copied handlers: what the image does not take goes
     // on to the preview.
 }
@@ -107,6 +109,7 @@ void TQRPreview::SetPageNumber(std::int32_t n) {
     m_image->LoadPage(n);
     m_pageNumber = n;
     ScrollToOrigin();
+    emit PageShown(n);
 }
 
 void TQRPreview::SetZoom(std::int32_t zoom) {

@@ -100,6 +100,10 @@ class TQRPreview : public QScrollArea, public DocumentWindow {
     void Send(DocumentMessage message, TQRPrinter& document) override;
     void DocumentDestroyed(TQRPrinter& document) override;
 
+  signals:
+    // Page n has become the page shown (also page 1 of a newly attached document).
+    void PageShown(std::int32_t n);
+
   protected:
     void resizeEvent(QResizeEvent* event) override;  // PreviewResized
 

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QSettings>
 #include <QTest>
 
 #include "app/application_printer.h"
@@ -17,6 +18,9 @@
 namespace qrp::test {
 
 ViewerTest::ViewerTest() {
+    // Each test starts with nothing remembered, and leaves nothing behind.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString((m_scratch / "config").string()));
     SetScreenPixelsPerInch(96);
     SetProcessMessagesHook([] { QCoreApplication::processEvents(); });
     UseApplicationPrinter(std::make_unique<FakePrinter>());
