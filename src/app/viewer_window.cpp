@@ -31,6 +31,7 @@
 #include "report/document.h"
 #include "report/host_hooks.h"
 #include "spin_edit.h"
+#include "text_finder.h"
 
 namespace qrp::app {
 
@@ -110,6 +111,7 @@ TTav_FolivexFrm::TTav_FolivexFrm(std::string commandLineFile, std::unique_ptr<Vi
         m_dialogs = std::make_unique<QtViewerDialogs>(this);
     BuildComponents();
     BuildShortcuts();
+    BuildReadingTools();
     // The platform tells of focus leaving for another program as the application going
     // inactive (also while it starts).
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
@@ -119,6 +121,7 @@ TTav_FolivexFrm::TTav_FolivexFrm(std::string commandLineFile, std::unique_ptr<Vi
 }
 
 TTav_FolivexFrm::~TTav_FolivexFrm() {
+    ReleaseDocumentReaders();
     // The preview must let go of the document before the document goes.
     QRPreview->SetDocument(nullptr);
 }
@@ -220,16 +223,19 @@ void TTav_FolivexFrm::FormActivate() {
     setWindowState(windowState() | Qt::WindowMaximized);
     // Once per showing: activations that follow (a message box closing, another program's
     // window giving the focus back) must not replace a report the user opened since.
-    if (m_presented || m_commandLineLoaded || m_commandLineFile.empty())
+    if (m_presented || m_commandLineLoaded || (m_commandLineFile.empty() && m_commandLineFind.isEmpty()))
         return;
     m_commandLineLoaded = true;
-    LoadReport(m_commandLineFile);
+    if (!m_commandLineFile.empty())
+        LoadReport(m_commandLineFile);
+    ApplyCommandLineRequests();
 }
 
 void TTav_FolivexFrm::LoadReport(const std::string& path) {
     TQRPrinter* document = QRPreview->Document();
     if (!document || m_jobRunning)
         return;
+    ReleaseDocumentReaders();
     {
         const BusyCursor busy;
         document->Load(path);
@@ -243,6 +249,7 @@ void TTav_FolivexFrm::LoadReport(const std::string& path) {
     document->Title = path;
     setWindowTitle(CaptionText(document->Title, document->PageTotal()));
     Init();
+    Finder->DocumentLoaded();
 }
 
 void TTav_FolivexFrm::LoadClick() {
@@ -422,6 +429,7 @@ void TTav_FolivexFrm::BitBtnExitClick() {
 }
 
 void TTav_FolivexFrm::FormClose() {
+    ReleaseDocumentReaders();
     if (m_presented)
         m_presented->OnExport = nullptr;  // the handler would outlive the showing
     QRPreview->SetDocument(nullptr);

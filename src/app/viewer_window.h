@@ -44,10 +44,14 @@ class TQRHTMLFilter;
 
 namespace qrp::preview {
 class TQRPreview;
-}
+class TextOverlay;
+}  // namespace qrp::preview
 
 namespace qrp::app {
 
+class FindBar;
+class TextFinder;
+class TextSelection;
 class TSpinEdit;
 
 class TTav_FolivexFrm : public QWidget {
@@ -77,6 +81,10 @@ class TTav_FolivexFrm : public QWidget {
     // Loads a report file into the document the preview shows and presents its page 1: what
     // the Load command does once a file has been chosen.
     void LoadReport(const std::string& path);
+
+    // What the command line asks of the first activation besides its file: the page to
+    // show (0: page 1; clamped as the page spin edit clamps) and text to find (empty: none).
+    void SetCommandLineRequests(std::int32_t page, const QString& find);
 
     // Page spin edit to the document's pages, fit the page, ZoomToFit down, zoom to seZoom.
     void Init();
@@ -123,6 +131,12 @@ class TTav_FolivexFrm : public QWidget {
     QPushButton* BitBtnExit = nullptr;
     QLabel* Label2 = nullptr;
     QButtonGroup* ZoomGroup = nullptr;  // group 1: ZoomToFit, ZoomTo100, ZoomToWidth
+    // The reading tools, after the toolbar's own commands: text selection and find.
+    QToolButton* SelectTool = nullptr;
+    FindBar* FindBar1 = nullptr;
+    preview::TextOverlay* TextMarks = nullptr;
+    TextFinder* Finder = nullptr;
+    TextSelection* Selection = nullptr;
     TPrintDialog PrintDialog1;
 
   signals:
@@ -142,6 +156,11 @@ class TTav_FolivexFrm : public QWidget {
   private:
     void BuildComponents();
     void BuildShortcuts();
+    void BuildReadingTools();  // viewer_reading_tools.cpp
+    // Stops what reads the shown document (a search, the page text) before it is freed or
+    // replaced.
+    void ReleaseDocumentReaders();
+    void ApplyCommandLineRequests();
     // Runs a handler as the controls do: an error that escapes it goes to a message box;
     // a report file rewritten by another program is offered for a reload instead.
     void Guarded(const std::function<void()>& handler);
@@ -172,6 +191,8 @@ class TTav_FolivexFrm : public QWidget {
     TQRPrinter* m_presented = nullptr;          // set while ShowModal presents a document
     TPrinterOrientation m_presentedOrientation = poPortrait;
     bool m_commandLineLoaded = false;
+    std::int32_t m_commandLinePage = 0;
+    QString m_commandLineFind;
     bool m_jobRunning = false;
     bool m_closeAfterJob = false;
     StopRequest m_jobStop;
