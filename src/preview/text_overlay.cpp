@@ -10,14 +10,15 @@ namespace qrp::preview {
 
 namespace {
 
+// Multiplied into the page, so the ink stays black and the paper takes the colour.
 QColor ColourOf(MarkKind kind) {
     switch (kind) {
         case MarkKind::Match:
-            return {255, 210, 0, 90};
+            return {255, 232, 90};
         case MarkKind::CurrentMatch:
-            return {255, 120, 0, 150};
+            return {255, 160, 50};
         case MarkKind::Selected:
-            return {40, 110, 230, 90};
+            return {160, 200, 255};
     }
     return {};
 }
@@ -68,20 +69,12 @@ void TextOverlay::paintEvent(QPaintEvent* event) {
         return;
     QPainter painter(this);
     painter.setClipRect(event->rect());
-    painter.setPen(Qt::NoPen);
+    painter.setCompositionMode(QPainter::CompositionMode_Multiply);
     for (const MarkSource& source : m_sources) {
         for (const TextMark& mark : source(m_image.PageNumber())) {
             const QRectF rect = OnImage(mark.Box);
-            if (!rect.intersects(event->rect()))
-                continue;
-            painter.setBrush(ColourOf(mark.Kind));
-            painter.drawRect(rect);
-            if (mark.Kind == MarkKind::CurrentMatch) {
-                painter.setPen(QPen(QColor(200, 60, 0), 1.5));
-                painter.setBrush(Qt::NoBrush);
-                painter.drawRect(rect.adjusted(-1, -1, 1, 1));
-                painter.setPen(Qt::NoPen);
-            }
+            if (rect.intersects(event->rect()))
+                painter.fillRect(rect, ColourOf(mark.Kind));
         }
     }
 }
