@@ -39,9 +39,8 @@ class FindView {
         Bar = new app::FindBar(&m_window);
         Bar->setGeometry(0, 800, 1000, 40);
         Overlay = new preview::TextOverlay(Preview->PageImage());
-        Finder = new app::TextFinder(*Preview, *Overlay, *Bar, [this](std::int32_t page) {
-            Preview->SetPageNumber(page);
-        });
+        Finder =
+            new app::TextFinder(*Preview, *Overlay, *Bar, [this](std::int32_t page) { Preview->SetPageNumber(page); });
         Preview->SetDocument(m_document.get());
         Preview->FitToPage();
         m_window.show();

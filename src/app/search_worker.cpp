@@ -50,19 +50,17 @@ void SearchWorker::Start(TQRPrinter& document, exporter::TextQuery query) {
         auto lastProgress = Clock::now();
         std::string error;
         try {
-            exporter::SearchReport(pages, query,
-                                   [&](std::int32_t page, const exporter::PageText&,
-                                       const std::vector<exporter::TextMatch>& matches) {
-                                       if (!matches.empty())
-                                           Post(generation, [this, matches] { OnMatches(matches); });
-                                       if (matches.empty() && Clock::now() - lastProgress < kProgressInterval)
-                                           return !m_stop;
-                                       lastProgress = Clock::now();
-                                       Post(generation, [this, page, total = pages.PageTotal] {
-                                           OnProgress(page, total);
-                                       });
-                                       return !m_stop;
-                                   });
+            exporter::SearchReport(
+                pages, query,
+                [&](std::int32_t page, const exporter::PageText&, const std::vector<exporter::TextMatch>& matches) {
+                    if (!matches.empty())
+                        Post(generation, [this, matches] { OnMatches(matches); });
+                    if (matches.empty() && Clock::now() - lastProgress < kProgressInterval)
+                        return !m_stop;
+                    lastProgress = Clock::now();
+                    Post(generation, [this, page, total = pages.PageTotal] { OnProgress(page, total); });
+                    return !m_stop;
+                });
         } catch (const std::exception& failure) {
             error = failure.what();
         }

@@ -98,8 +98,7 @@ void TextSelection::CopyPageAsImage() {
     if (!image.HasPicture())
         return;
     // At the size the page is shown, as the user sees it.
-    QGuiApplication::clipboard()->setImage(
-        render::RenderToImage(image.PagePicture()->View(), {image.width(), 96}));
+    QGuiApplication::clipboard()->setImage(render::RenderToImage(image.PagePicture()->View(), {image.width(), 96}));
 }
 
 bool TextSelection::Selecting(const QMouseEvent& event) const {

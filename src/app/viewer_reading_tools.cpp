@@ -31,9 +31,8 @@ void TTav_FolivexFrm::BuildReadingTools() {
     layout()->addWidget(FindBar1);
     TextMarks = new preview::TextOverlay(QRPreview->PageImage());
     // Pages turn as the page buttons turn them, so the page spin edit and caption follow.
-    Finder = new TextFinder(*QRPreview, *TextMarks, *FindBar1, [this](std::int32_t page) {
-        Guarded([this, page] { GoToPage(page); });
-    });
+    Finder = new TextFinder(*QRPreview, *TextMarks, *FindBar1,
+                            [this](std::int32_t page) { Guarded([this, page] { GoToPage(page); }); });
     Selection = new TextSelection(*QRPreview, *TextMarks, *SelectTool);
 
     const auto bind = [this](const QKeySequence& keys, std::function<void()> action) {

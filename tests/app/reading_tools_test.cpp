@@ -219,8 +219,7 @@ TEST_F(ReadingTools, CommandLinePageIsClampedAndFindStartsThere) {
     const auto first = std::ranges::lower_bound(pages, 3);
     ASSERT_NE(first, pages.end());
     EXPECT_EQ(w.QRPreview->PageNumber(), *first);
-    EXPECT_EQ(w.FindBar1->Counter->text(),
-              QStringLiteral("%1 of %2").arg(first - pages.begin() + 1).arg(pages.size()));
+    EXPECT_EQ(w.FindBar1->Counter->text(), QStringLiteral("%1 of %2").arg(first - pages.begin() + 1).arg(pages.size()));
 }
 
 }  // namespace
