@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -145,7 +146,9 @@ TEST_F(ReadingTools, ShiftDragCopiesATableInReadingOrderWithTabsBetweenColumns) 
     ProcessEvents();
     // A rectangle from the heading's first column over two rows to the amount column.
     Find(w, QStringLiteral("Invoice"));
-    const QRectF heading = w.TextMarks->OnImage(w.Finder->Matches().front().Boxes.front());
+    QRectF heading;
+    for (const exporter::GlyphBox& box : w.Finder->Matches().front().Boxes)
+        heading |= w.TextMarks->OnImage(box);
     Find(w, QStringLiteral("2,970.00"));
     const QRectF amount = w.TextMarks->OnImage(w.Finder->Matches().front().Boxes.back());
     w.FindBar1->CloseButton->click();
@@ -165,10 +168,30 @@ TEST_F(ReadingTools, ShiftDragCopiesATableInReadingOrderWithTabsBetweenColumns) 
               "24001\t2024-01-04\tLotus Garden Hotel\t蓮園酒店\t57\t588.50\t33,544.50\n"
               "24002\t2024-01-04\tPearl River Textiles\t珠江紡織\t20\t148.50\t2,970.00");
 
+    // With the select tool a plain drag selects too.
+    w.SelectTool->click();
+    QTest::mousePress(&image, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(&image, heading.bottomRight().toPoint());
+    QTest::mouseRelease(&image, Qt::LeftButton, Qt::NoModifier, heading.bottomRight().toPoint());
+    EXPECT_EQ(w.Selection->Text(), "Invoice");
+    w.SelectTool->click();
+
     // Select all takes the whole page; a page turned away leaves nothing selected to copy.
     QTest::keyClick(&w, Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(w.Selection->Text().substr(0, 13), "Formosa Tradi");
     w.sbNextPage->click();
+    EXPECT_EQ(w.Selection->Text(), "");
+
+    // Without the tool or Shift, a drag pans a page larger than the view.
+    w.seZoom->SetValue(250);
+    ProcessEvents();
+    QScrollBar& down = *w.QRPreview->verticalScrollBar();
+    ASSERT_GT(down.maximum(), 100);
+    const QPoint grip(200, 300);
+    QTest::mousePress(&image, Qt::LeftButton, Qt::NoModifier, grip);
+    QTest::mouseMove(&image, grip - QPoint(0, 80));
+    QTest::mouseRelease(&image, Qt::LeftButton, Qt::NoModifier, grip - QPoint(0, 80));
+    EXPECT_EQ(down.value(), 80);
     EXPECT_EQ(w.Selection->Text(), "");
 }
 
