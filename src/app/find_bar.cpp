@@ -11,8 +11,10 @@ namespace qrp::app {
 
 namespace {
 
-// How long typing must pause before the text is searched.
-constexpr int kTypingPauseMs = 250;
+// How long typing must pause before the text is searched: short, since a new query
+// cancels a search between two pages, and the first match is due 100 ms after the pause
+// began.
+constexpr int kTypingPauseMs = 60;
 
 QToolButton* BarButton(QWidget* parent, Qt::ArrowType arrow, const QString& hint) {
     auto* button = new QToolButton(parent);
