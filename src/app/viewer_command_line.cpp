@@ -1,6 +1,9 @@
 #include "viewer_command_line.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 #include <QCommandLineParser>
@@ -17,6 +20,9 @@ struct ViewerOptions {
     QCommandLineParser parser;
     QCommandLineOption help = parser.addHelpOption();
     QCommandLineOption version = parser.addVersionOption();
+    QCommandLineOption page{QStringLiteral("page"), QStringLiteral("Shows page N first."), QStringLiteral("N")};
+    QCommandLineOption find{QStringLiteral("find"), QStringLiteral("Opens the find bar and finds TEXT."),
+                            QStringLiteral("TEXT")};
 
     ViewerOptions() {
         parser.setApplicationDescription(QStringLiteral("Views and prints saved report files (.qrp)."));
@@ -25,6 +31,8 @@ struct ViewerOptions {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The report file to open."),
                                      QStringLiteral("[FILE]"));
+        parser.addOption(page);
+        parser.addOption(find);
     }
 };
 
@@ -57,23 +65,44 @@ std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
     return 0;
 }
 
-std::string ReportFileArgument(int argc, char** argv) {
+ViewerRequests ReadViewerRequests(int argc, char** argv) {
     ViewerOptions options;
     // Ends the program with Qt's message for an unknown option; answers --help-all, which
     // lists Qt's options and so needs the application.
     options.parser.process(Arguments(argc, argv));
+    ViewerRequests requests;
+    if (options.parser.isSet(options.page)) {
+        bool number = false;
+        const qlonglong page = options.parser.value(options.page).toLongLong(&number);
+        if (!number) {
+            std::fprintf(stderr, "qrpview: --page takes a page number, not \"%s\"\n",
+                         qUtf8Printable(options.parser.value(options.page)));
+            std::exit(1);
+        }
+        // Beyond the report's pages it is clamped as the page spin edit clamps.
+        requests.Page = static_cast<std::int32_t>(std::clamp<qlonglong>(page, 1, INT32_MAX));
+    }
+    requests.Find = options.parser.value(options.find);
     if (options.parser.positionalArguments().isEmpty())
-        return {};
+        return requests;
     // The parser's first positional argument, taken from argv itself: a file name need not
     // be valid in the locale's encoding, and a trip through QString could change it.
     bool afterDashes = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (afterDashes || arg.size() < 2 || arg[0] != '-')
-            return std::string(arg);
+        if (afterDashes || arg.size() < 2 || arg[0] != '-') {
+            requests.File = arg;
+            break;
+        }
         afterDashes = arg == "--";
+        if (afterDashes)
+            continue;
+        // An option written apart from its value ("--page 3", "-find x") skips the value.
+        const std::string_view name = arg.substr(arg.find_first_not_of('-'));
+        if (name == "page" || name == "find")
+            ++i;
     }
-    return {};
+    return requests;
 }
 
 }  // namespace qrp::app

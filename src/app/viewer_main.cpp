@@ -31,13 +31,14 @@ extern "C" int QrpViewerMain(int argc, char** argv) {
     QApplication app(argc, argv);  // takes Qt's own options out of argv
     QApplication::setApplicationName(QStringLiteral("qrpview"));
     QApplication::setApplicationVersion(QStringLiteral(QRP_VERSION));
-    const std::string report = qrp::app::ReportFileArgument(argc, argv);
+    const qrp::app::ViewerRequests requests = qrp::app::ReadViewerRequests(argc, argv);
     qrp::app::ConnectCoreToQt();
     int status = 1;
     try {
         const qrp::exporter::FilterLibraryOwner filterLibrary;
         {
-            qrp::app::TTav_FolivexFrm window(report);
+            qrp::app::TTav_FolivexFrm window(requests.File);
+            window.SetCommandLineRequests(requests.Page, requests.Find);
             // Maximised before it is first shown, so that a window manager maps it at its
             // final size and the command-line report is first fitted to that size.
             window.showMaximized();

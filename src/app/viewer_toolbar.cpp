@@ -143,7 +143,7 @@ void TTav_FolivexFrm::BuildComponents() {
 
     sbThumbnails = SpeedButton(Panel1, 656, 26, QStringLiteral("thumbnails"), QStringLiteral("Page thumbnails (F4)"));
     sbRecent = SpeedButton(Panel1, 684, 34, QStringLiteral("recent"), QStringLiteral("Recent reports"));
-    layout->addWidget(BuildReadingTools(), 1);  // the preview, with the thumbnails beside it
+    layout->addWidget(BuildPageTools(), 1);  // the preview, with the thumbnails beside it
 
     setTabOrder(sePage, seZoom);
     setTabOrder(seZoom, BitBtnExit);

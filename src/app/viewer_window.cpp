@@ -32,6 +32,7 @@
 #include "report/document.h"
 #include "report/host_hooks.h"
 #include "spin_edit.h"
+#include "text_finder.h"
 #include "thumbnail_panel.h"
 #include "viewer_settings.h"
 
@@ -123,6 +124,7 @@ TTav_FolivexFrm::TTav_FolivexFrm(std::string commandLineFile, std::unique_ptr<Vi
         m_dialogs = std::make_unique<QtViewerDialogs>(this);
     BuildComponents();
     BuildShortcuts();
+    BuildFindTools();
     // The platform tells of focus leaving for another program as the application going
     // inactive (also while it starts).
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
@@ -132,6 +134,7 @@ TTav_FolivexFrm::TTav_FolivexFrm(std::string commandLineFile, std::unique_ptr<Vi
 }
 
 TTav_FolivexFrm::~TTav_FolivexFrm() {
+    ReleaseDocumentReaders();
     // The thumbnails' worker and the preview must let go of the document before it goes.
     Thumbnails->SetDocument(nullptr);
     QRPreview->SetDocument(nullptr);
@@ -235,16 +238,19 @@ void TTav_FolivexFrm::FormActivate() {
     setWindowState(windowState() | Qt::WindowMaximized);
     // Once per showing: activations that follow (a message box closing, another program's
     // window giving the focus back) must not replace a report the user opened since.
-    if (m_presented || m_commandLineLoaded || m_commandLineFile.empty())
+    if (m_presented || m_commandLineLoaded || (m_commandLineFile.empty() && m_commandLineFind.isEmpty()))
         return;
     m_commandLineLoaded = true;
-    LoadReport(m_commandLineFile);
+    if (!m_commandLineFile.empty())
+        LoadReport(m_commandLineFile);
+    ApplyCommandLineRequests();
 }
 
 void TTav_FolivexFrm::LoadReport(const std::string& path) {
     TQRPrinter* document = QRPreview->Document();
     if (!document || m_jobRunning)
         return;
+    ReleaseDocumentReaders();
     LeaveRecentReport();
     // The thumbnails' worker reads the pages Load replaces: stopped first, back on the
     // document however loading ends.
@@ -266,6 +272,7 @@ void TTav_FolivexFrm::LoadReport(const std::string& path) {
     setWindowTitle(CaptionText(document->Title, document->PageTotal()));
     Init();
     ApplyRememberedZoom();
+    Finder->DocumentLoaded();
 }
 
 void TTav_FolivexFrm::LoadClick() {
@@ -452,6 +459,7 @@ void TTav_FolivexFrm::BitBtnExitClick() {
 }
 
 void TTav_FolivexFrm::FormClose() {
+    ReleaseDocumentReaders();
     if (m_presented)
         m_presented->OnExport = nullptr;  // the handler would outlive the showing
     LeaveRecentReport();

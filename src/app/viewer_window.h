@@ -45,10 +45,14 @@ class TQRHTMLFilter;
 
 namespace qrp::preview {
 class TQRPreview;
-}
+class TextOverlay;
+}  // namespace qrp::preview
 
 namespace qrp::app {
 
+class FindBar;
+class TextFinder;
+class TextSelection;
 class TSpinEdit;
 class ThumbnailPanel;
 class ReadThrough;
@@ -81,6 +85,10 @@ class TTav_FolivexFrm : public QWidget {
     // Loads a report file into the document the preview shows and presents its page 1: what
     // the Load command does once a file has been chosen.
     void LoadReport(const std::string& path);
+
+    // What the command line asks of the first activation besides its file: the page to
+    // show (0: page 1; clamped as the page spin edit clamps) and text to find (empty: none).
+    void SetCommandLineRequests(std::int32_t page, const QString& find);
 
     // Page spin edit to the document's pages, fit the page, ZoomToFit down, zoom to seZoom.
     void Init();
@@ -132,6 +140,12 @@ class TTav_FolivexFrm : public QWidget {
     QToolButton* sbRecent = nullptr;      // the recent reports, each back at its page
     QSplitter* Splitter = nullptr;
     ThumbnailPanel* Thumbnails = nullptr;
+    // The reading tools, after the toolbar's own commands: text selection and find.
+    QToolButton* SelectTool = nullptr;
+    FindBar* FindBar1 = nullptr;
+    preview::TextOverlay* TextMarks = nullptr;
+    TextFinder* Finder = nullptr;
+    TextSelection* Selection = nullptr;
     TPrintDialog PrintDialog1;
 
   signals:
@@ -151,9 +165,9 @@ class TTav_FolivexFrm : public QWidget {
   private:
     void BuildComponents();
     void BuildShortcuts();
-    // The thumbnail panel beside the preview (returned: the splitter holding both), the
-    // reading tools' buttons and keys, and the state the last run left.
-    QWidget* BuildReadingTools();
+    // The thumbnail panel beside the preview (returned: the splitter holding both), its
+    // buttons and the state the last run left (viewer_page_tools.cpp).
+    QWidget* BuildPageTools();
     void ShowThumbnails(bool shown);
     // Space (+1) and Shift+Space (-1): a screen on, or on to the next page.
     void ReadOn(int direction);
@@ -167,6 +181,12 @@ class TTav_FolivexFrm : public QWidget {
     // What the user chose last (ZoomToWidth, ZoomTo100) over Init's fit.
     void ApplyRememberedZoom();
     void RememberWindowState();
+    // The select tool, the find bar and the marks over the page (viewer_find_tools.cpp).
+    void BuildFindTools();
+    // Stops what reads the shown document (a search, the page text) before it is freed or
+    // replaced.
+    void ReleaseDocumentReaders();
+    void ApplyCommandLineRequests();
     // Runs a handler as the controls do: an error that escapes it goes to a message box;
     // a report file rewritten by another program is offered for a reload instead.
     void Guarded(const std::function<void()>& handler);
@@ -197,6 +217,8 @@ class TTav_FolivexFrm : public QWidget {
     TQRPrinter* m_presented = nullptr;          // set while ShowModal presents a document
     TPrinterOrientation m_presentedOrientation = poPortrait;
     bool m_commandLineLoaded = false;
+    std::int32_t m_commandLinePage = 0;
+    QString m_commandLineFind;
     bool m_jobRunning = false;
     bool m_closeAfterJob = false;
     StopRequest m_jobStop;

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QScreen>
+#include <QSet>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -39,6 +40,10 @@ class Desktop : public ViewerTest {
 
     // Starts the viewer program (another program, to this one) and returns its window's id.
     std::string StartViewer(const QStringList& arguments) {
+        // A first run: no state left by another test's viewer.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", QString::fromStdString((m_scratch / "config").string()));
+        m_other.setProcessEnvironment(environment);
         m_other.start(QString::fromStdString((BinaryDir() / "src/app/qrpview").string()), arguments);
         if (!m_other.waitForStarted())
             return {};
@@ -106,13 +111,14 @@ QRect PaperIn(const QImage& shot, const QRect& area) {
     return paper;
 }
 
-TEST_F(Desktop, TheProgramShowsACommandLineReportFillingTheScreenScreenshot) {
-    const std::filesystem::path sample = BinaryDir() / "samples" / "sample.qrp";
-    if (!std::filesystem::exists(sample))
-        GTEST_SKIP() << "no sample report at " << sample;
-    const std::string window = StartViewer({QString::fromStdString(sample.string())});
-    ASSERT_FALSE(window.empty());
+struct Shot {
+    QImage image;
+    QRect client, paper;
+};
 
+// Screenshots of the program's window until two in a row agree: the window manager has
+// done its part and the page is drawn.
+Shot SettledShot(const std::string& window) {
     // The client area, as "X=..", "Y=..", "WIDTH=..", "HEIGHT=.." lines.
     const auto geometry = [&] {
         const std::string said = test::Run("xdotool getwindowgeometry --shell " + window).out;
@@ -122,26 +128,35 @@ TEST_F(Desktop, TheProgramShowsACommandLineReportFillingTheScreenScreenshot) {
         };
         return QRect(value("X"), value("Y"), value("WIDTH"), value("HEIGHT"));
     };
-    // Shots until two in a row agree: the window manager has done its part and the page is
-    // drawn.
-    QImage shot;
-    QRect client, paper;
+    Shot shot;
     for (int attempt = 0; attempt < 40; ++attempt) {
         QTest::qWait(250);
-        const QRect nowClient = geometry();
-        const QImage now = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-        const QRect preview = nowClient.adjusted(0, 25, 0, 0).intersected(now.rect());
-        const QRect nowPaper = preview.isEmpty() ? QRect() : PaperIn(now, preview);
-        const bool settled = !nowPaper.isEmpty() && nowPaper == paper && nowClient == client;
-        shot = now;
-        client = nowClient;
-        paper = nowPaper;
+        const QRect client = geometry();
+        const QImage image = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+        const QRect preview = client.adjusted(0, 25, 0, 0).intersected(image.rect());
+        const QRect paper = preview.isEmpty() ? QRect() : PaperIn(image, preview);
+        const bool settled = !paper.isEmpty() && paper == shot.paper && client == shot.client;
+        shot = {image, client, paper};
         if (settled)
             break;
     }
+    return shot;
+}
+
+void SaveArtifact(const QImage& image, const std::string& name) {
     const std::filesystem::path artifacts = BinaryDir() / "artifacts";
     std::filesystem::create_directories(artifacts);
-    ASSERT_TRUE(shot.save(QString::fromStdString((artifacts / "viewer-maximised.png").string())));
+    ASSERT_TRUE(image.save(QString::fromStdString((artifacts / name).string())));
+}
+
+TEST_F(Desktop, TheProgramShowsACommandLineReportFillingTheScreenScreenshot) {
+    const std::filesystem::path sample = BinaryDir() / "samples" / "sample.qrp";
+    if (!std::filesystem::exists(sample))
+        GTEST_SKIP() << "no sample report at " << sample;
+    const std::string window = StartViewer({QString::fromStdString(sample.string())});
+    ASSERT_FALSE(window.empty());
+    const auto [shot, client, paper] = SettledShot(window);
+    SaveArtifact(shot, "viewer-maximised.png");
 
     const QSize screen = QGuiApplication::primaryScreen()->size();
     EXPECT_GE(client.width(), screen.width() - 10) << "not maximised";
@@ -150,6 +165,37 @@ TEST_F(Desktop, TheProgramShowsACommandLineReportFillingTheScreenScreenshot) {
     const double filled = std::max(paper.width() / double(client.width()), paper.height() / (client.height() - 25.0));
     EXPECT_NEAR(filled, 0.95, 0.02) << "paper " << paper.width() << "x" << paper.height();
     EXPECT_NEAR(paper.left() - client.left(), client.right() - paper.right(), 8) << "not centred";
+}
+
+TEST_F(Desktop, FindMarksTheMatchesOnTheShownPageScreenshot) {
+    const std::filesystem::path sample = BinaryDir() / "samples" / "sample.qrp";
+    if (!std::filesystem::exists(sample))
+        GTEST_SKIP() << "no sample report at " << sample;
+    const std::string window =
+        StartViewer({QString::fromStdString(sample.string()), "--page", "2", "--find", "Silver Bay"});
+    ASSERT_FALSE(window.empty());
+    const auto [shot, client, paper] = SettledShot(window);
+    SaveArtifact(shot, "find-highlights.png");
+
+    // Page 2 has six matches: their marks are the only yellow and orange on the page, one
+    // row each, all in the customer column.
+    QRect marked;
+    QSet<int> rows;
+    for (int y = paper.top(); y <= paper.bottom(); ++y) {
+        for (int x = paper.left(); x <= paper.right(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            if (c.red() > 230 && c.blue() < 190 && c.red() - c.blue() > 60 && c.green() > 120) {
+                marked |= QRect(x, y, 1, 1);
+                rows.insert(y);
+            }
+        }
+    }
+    ASSERT_FALSE(marked.isEmpty()) << "no marks";
+    EXPECT_LT(marked.width(), paper.width() / 4) << "marks outside the customer column";
+    int bands = 0;
+    for (int y : rows)
+        bands += !rows.contains(y - 1);
+    EXPECT_EQ(bands, 6);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@
 
 namespace qrp::app {
 
-QWidget* TTav_FolivexFrm::BuildReadingTools() {
+QWidget* TTav_FolivexFrm::BuildPageTools() {
     Thumbnails = new ThumbnailPanel(this);
     Thumbnails->hide();
     Splitter = new QSplitter(Qt::Horizontal, this);

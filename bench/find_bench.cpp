@@ -1,0 +1,138 @@
+// Find in the viewer on a 1,000-page text-heavy report (bench/text_report.h), with the
+// find bar, the search thread, the marks and a 1000 x 800 preview at fit page on the
+// offscreen platform:
+//  - first match shown: from the query typed (the typing pause included) until the page of
+//    its first match, on page 10, is painted with the match marked;
+//  - all matches counted: until the search has been through every page (50,000 matches);
+//  - next page after a search: turning to the next page, marks and all, until it is painted.
+#include <memory>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QWindow>
+
+#include "app/find_bar.h"
+#include "app/text_finder.h"
+#include "preview/preview.h"
+#include "preview/text_overlay.h"
+#include "qt_benchmark_main.h"
+#include "report/document.h"
+#include "support/fake_printer.h"
+#include "text_report.h"
+
+namespace {
+
+using namespace qrp;
+
+constexpr int kPages = 1000;
+
+class FindView {
+  public:
+    FindView() : m_report(std::filesystem::temp_directory_path() / ("qrp-find-bench-" + std::to_string(getpid()))) {
+        bench::WriteTextReport(m_report, kPages);
+        m_document = std::make_unique<TQRPrinter>(std::make_unique<test::FakePrinter>());
+        m_document->Load(m_report.string());
+        m_window.resize(1000, 840);
+        Preview = new preview::TQRPreview(&m_window);
+        Preview->setGeometry(0, 0, 1000, 800);
+        Bar = new app::FindBar(&m_window);
+        Bar->setGeometry(0, 800, 1000, 40);
+        Overlay = new preview::TextOverlay(Preview->PageImage());
+        Finder =
+            new app::TextFinder(*Preview, *Overlay, *Bar, [this](std::int32_t page) { Preview->SetPageNumber(page); });
+        Preview->SetDocument(m_document.get());
+        Preview->FitToPage();
+        m_window.show();
+        while (!m_window.windowHandle()->isExposed())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+    ~FindView() {
+        Bar->CloseButton->click();
+        Preview->SetDocument(nullptr);
+        std::filesystem::remove(m_report);
+    }
+
+    template <typename Condition>
+    static void WaitFor(Condition condition) {
+        while (!condition())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+
+    // Back on page 1 with no search.
+    void Reset() {
+        Bar->CloseButton->click();
+        Bar->Field->clear();
+        Preview->SetPageNumber(1);
+        Preview->PageImage().repaint();
+    }
+
+    preview::TQRPreview* Preview = nullptr;
+    app::FindBar* Bar = nullptr;
+    preview::TextOverlay* Overlay = nullptr;
+    app::TextFinder* Finder = nullptr;
+
+  private:
+    std::filesystem::path m_report;
+    std::unique_ptr<TQRPrinter> m_document;
+    QWidget m_window;
+};
+
+FindView& View() {
+    static FindView view;
+    return view;
+}
+
+// Times, from page 1 without a search, a query until `done` holds.
+template <typename Done>
+void TimeQuery(benchmark::State& state, FindView& view, const QString& query, Done done) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        view.Reset();
+        state.ResumeTiming();
+        // Typed: the search starts once the typing pause has passed.
+        view.Bar->Open();
+        view.Bar->Field->setText(query);
+        FindView::WaitFor(done);
+    }
+}
+
+void BM_FirstMatchShown(benchmark::State& state) {
+    FindView& view = View();
+    TimeQuery(state, view, QStringLiteral("item 1049/"), [&] {
+        if (!view.Finder->Current())
+            return false;
+        view.Preview->PageImage().repaint();
+        return true;
+    });
+    state.counters["page"] = view.Preview->PageNumber();
+}
+BENCHMARK(BM_FirstMatchShown)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_AllMatchesCounted(benchmark::State& state) {
+    FindView& view = View();
+    TimeQuery(state, view, QStringLiteral("/3"),
+              [&] { return !view.Finder->Matches().empty() && !view.Finder->Searching(); });
+    state.counters["matches"] = static_cast<double>(view.Finder->Matches().size());
+}
+BENCHMARK(BM_AllMatchesCounted)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_NextPageAfterSearch(benchmark::State& state) {
+    FindView& view = View();
+    view.Reset();
+    view.Bar->Open(QStringLiteral("/3"));
+    FindView::WaitFor([&] { return !view.Finder->Searching(); });
+    for (auto _ : state) {
+        view.Preview->SetPageNumber(view.Preview->PageNumber() % kPages + 1);
+        view.Preview->PageImage().repaint();
+    }
+    state.counters["marks per page"] = static_cast<double>(view.Finder->Matches().size()) / kPages;
+}
+BENCHMARK(BM_NextPageAfterSearch)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return qrp::bench::RunBenchmarks<QApplication>(argc, argv);
+}
