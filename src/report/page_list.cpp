@@ -318,7 +318,12 @@ void TQRPageList::SaveCopy(const std::string& fileName) {
     TQRStream& stream = RequireStream();
     RefuseAsOutput(fileName);
     const auto file = FileStream::Create(fileName);
-    stream.CopyToStream(*file);
+    {
+        // A page fetched on another thread meanwhile would read from where the copy left
+        // the stream.
+        ListLock lock(*this);
+        stream.CopyToStream(*file);
+    }
     file->Close();
 }
 

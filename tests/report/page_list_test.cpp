@@ -1,6 +1,8 @@
 #include "report/page_list.h"
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -162,6 +164,33 @@ TEST_F(PageListFile, SaveCopyKeepsTheChainUsable) {
     list.SaveCopy((m_dir / "out.qrp").string());
     EXPECT_EQ(list.Stream()->Position(), list.Stream()->Size());
     EXPECT_EQ(list.FetchPage(3)->Bytes(), pages[2]);
+    EXPECT_EQ(test::ReadFileBytes(m_dir / "out.qrp"), test::ReadFileBytes(m_dir / "in.qrp"));
+}
+
+TEST_F(PageListFile, PagesFetchedOnAnotherThreadStayWholeWhileTheReportIsSaved) {
+    // The viewer's search and thumbnails fetch pages on threads of their own while the
+    // user saves: both move the one stream of the report.
+    const auto pages = test::MakePages(40);
+    TQRPageList list;
+    list.OpenReport(Write("in.qrp", test::MakeReport(pages, true)).string());
+    std::atomic<bool> saving{true};
+    int wrong = 0;
+    std::thread reader([&] {
+        while (saving)
+            for (int n = 1; n <= 40; ++n) {
+                try {
+                    wrong += list.FetchPage(n)->Bytes() != pages[n - 1];
+                } catch (const std::exception&) {
+                    ++wrong;
+                }
+                std::this_thread::yield();  // as a reader does, with the page's text to read
+            }
+    });
+    for (int copy = 0; copy < 60; ++copy)
+        list.SaveCopy((m_dir / "out.qrp").string());
+    saving = false;
+    reader.join();
+    EXPECT_EQ(wrong, 0);
     EXPECT_EQ(test::ReadFileBytes(m_dir / "out.qrp"), test::ReadFileBytes(m_dir / "in.qrp"));
 }
 
