@@ -260,8 +260,11 @@ void TTav_FolivexFrm::LoadReport(const std::string& path) {
         const BusyCursor busy;
         document->Load(path);
     }
-    m_recentPath = path;
-    settings::AddRecentFile(path, 1);
+    // The list is read again from any working folder: it names the file by its full path.
+    std::error_code ignored;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
+    m_recentPath = absolute.empty() ? path : absolute.lexically_normal().string();
+    settings::AddRecentFile(m_recentPath, 1);
     // Load clears the export handler; without one, saving through an export format would
     // write nothing.
     AttachExport(*document);

@@ -149,7 +149,11 @@ TEST_F(ViewerTest, ASecondStartFindsTheStateTheFirstLeft) {
     {
         auto& w = ShowWindow();
         w.LoadReport(gone);
-        w.LoadReport(report);
+        // Opened by a name relative to the working folder, listed by its full path.
+        const auto folder = std::filesystem::current_path();
+        std::filesystem::current_path(std::filesystem::path(report).parent_path());
+        w.LoadReport("ten.qrp");
+        std::filesystem::current_path(folder);
         w.sePage->SetValue(7);
         w.ZoomToWidth->click();
         w.sbThumbnails->click();
