@@ -77,10 +77,14 @@ PageSource PagesOf(TQRPrinter& document) {
     return {document.PageTotal(), [&document](std::int32_t n) { return document.FetchPage(n); }, document.PageScale()};
 }
 
+long double PageSource::Scale() const {
+    return std::isfinite(ScaleX) && ScaleX > 0 ? ScaleX : kDefaultScale;
+}
+
 void ExportPageText(const PageSource& pages, TQRExportFilter& filter, const PageTextOptions& options) {
     // Made first: an unknown character set fails before the filter creates its file.
     TextEncoder encoder(options.Encoding);
-    const long double scale = std::isfinite(pages.ScaleX) && pages.ScaleX > 0 ? pages.ScaleX : kDefaultScale;
+    const long double scale = pages.Scale();
 
     BaseFontTally tally;
     PageSize first;

@@ -33,6 +33,8 @@ struct PageSource {
     std::function<std::unique_ptr<PagePicture>(std::int32_t n)> FetchPage;
     // Not positive or not finite: a screen of 96 pixels per inch.
     long double ScaleX = 0;
+    // ScaleX as the pages are read: with that screen in place of a scale that is none.
+    long double Scale() const;
 };
 
 // The document's pages at their own scale (PageScale); the document must outlive the source.

@@ -1,7 +1,6 @@
 #include "report_search.h"
 
 #include <algorithm>
-#include <cmath>
 #include <functional>
 #include <limits>
 
@@ -12,7 +11,6 @@ namespace qrp::exporter {
 namespace {
 
 constexpr std::size_t kBetweenRuns = std::numeric_limits<std::size_t>::max();
-constexpr long double kDefaultScale = 96.0L / 254;
 
 char32_t Comparable(char32_t c, bool matchCase) {
     if (c == U'\t')
@@ -99,8 +97,7 @@ std::vector<TextMatch> TextQuery::FindIn(const PageText& text, std::int32_t page
 
 std::uint64_t SearchReport(const PageSource& pages, const TextQuery& query, const PageMatchesEvent& onPage,
                            std::uint64_t maxRunsPerPage) {
-    const long double scale = std::isfinite(pages.ScaleX) && pages.ScaleX > 0 ? pages.ScaleX : kDefaultScale;
-    const double pixelsPerInch = static_cast<double>(scale * 254);
+    const double pixelsPerInch = static_cast<double>(pages.Scale() * 254);
     std::uint64_t count = 0;
     for (std::int32_t n = 1; n <= pages.PageTotal; ++n) {
         const std::unique_ptr<PagePicture> picture = pages.FetchPage(n);
