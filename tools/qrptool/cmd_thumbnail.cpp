@@ -5,14 +5,12 @@
 // a display: it may run in a sandbox without one. It either leaves a whole PNG at OUT or
 // nothing at all: a file manager takes any file it finds there for the thumbnail.
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+
+#include <QScopeGuard>
 
 #include "base/errors.h"
 #include "base/messages.h"
@@ -21,6 +19,8 @@
 #include "options.h"
 #include "png_writer.h"
 #include "render/page_renderer.h"
+#include "report/file_identity.h"
+#include "report/file_replacement.h"
 #include "report/page_list.h"
 #include "report/page_picture.h"
 
@@ -39,28 +39,16 @@ std::vector<std::uint8_t> FirstPage(const std::string& path) {
     return picture->Bytes();
 }
 
-// Writes the PNG beside `output` under a temporary name and renames it into place, so that
-// a failed write leaves neither a partial file nor a changed one.
+// Writes the PNG to a temporary file that is put in place only when complete, so that a
+// failed write leaves neither a partial file nor a changed one.
 void WriteThumbnail(const QImage& image, const std::string& input, const std::string& output) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    if (fs::equivalent(input, output, error))
-        throw FileError(messages::cannotCreateFile(output, messages::fileIsOpenReport()));
-    const fs::path target(output);
-    std::string temporary = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0)
-        throw FileError(messages::cannotCreateFile(output, messages::systemReason(errno)));
-    // mkstemp makes the file private; the PNG gets the mode any new file would get.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    close(fd);
-    if (!WritePng(image, temporary) || std::rename(temporary.c_str(), output.c_str()) != 0) {
-        const int reason = errno;
-        fs::remove(temporary, error);
-        throw FileError(messages::cannotCreateFile(output, messages::systemReason(reason)));
-    }
+    RefuseOutputOnto(output, IdentityOfPath(input));
+    FileReplacement replacement(output);
+    const int fd = replacement.TakeTempDescriptor();
+    const auto closeFirst = qScopeGuard([fd] { ::close(fd); });
+    if (replacement.TempPath().empty() || !WritePng(image, replacement.TempPath()))
+        throw FileError(messages::cannotCreateFile(output, "the file could not be written"));
+    replacement.Commit(fd);
 }
 
 }  // namespace
