@@ -91,7 +91,8 @@ int RunRender(const Args& args) {
     bool written = false;
     switch (format) {
         case Format::Png:
-            written = WritePng(render::RenderToImage(emf, size), output);
+            ReplaceWithPng(render::RenderToImage(emf, size), output);
+            written = true;
             break;
         case Format::Svg:
             written = render::RenderToSvg(emf, size, fileName);

@@ -7,10 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 #include <vector>
-
-#include <QScopeGuard>
 
 #include "base/errors.h"
 #include "base/messages.h"
@@ -20,7 +17,6 @@
 #include "png_writer.h"
 #include "render/page_renderer.h"
 #include "report/file_identity.h"
-#include "report/file_replacement.h"
 #include "report/page_list.h"
 #include "report/page_picture.h"
 
@@ -39,18 +35,6 @@ std::vector<std::uint8_t> FirstPage(const std::string& path) {
     return picture->Bytes();
 }
 
-// Writes the PNG to a temporary file that is put in place only when complete, so that a
-// failed write leaves neither a partial file nor a changed one.
-void WriteThumbnail(const QImage& image, const std::string& input, const std::string& output) {
-    RefuseOutputOnto(output, IdentityOfPath(input));
-    FileReplacement replacement(output);
-    const int fd = replacement.TakeTempDescriptor();
-    const auto closeFirst = qScopeGuard([fd] { ::close(fd); });
-    if (replacement.TempPath().empty() || !WritePng(image, replacement.TempPath()))
-        throw FileError(messages::cannotCreateFile(output, "the file could not be written"));
-    replacement.Commit(fd);
-}
-
 }  // namespace
 
 int RunThumbnail(const Args& args) {
@@ -61,13 +45,15 @@ int RunThumbnail(const Args& args) {
     const std::string& output = parsed.positional[1];
     const auto side = ParseNumber(parsed.positional[2], "the size", 1, kMaxThumbnailSide);
 
+    RefuseOutputOnto(output, IdentityOfPath(input));
     const std::vector<std::uint8_t> emf = FirstPage(input);
     // The longer side of the page becomes `side` pixels.
     const QSizeF mm = render::FrameSizeMm(emf);
     const render::RasterSize size{.dpi = static_cast<double>(side) * 25.4 / std::max(mm.width(), mm.height())};
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     StartGui();
-    WriteThumbnail(render::RenderToImage(emf, size), input, output);
+    // A whole PNG or none: a file manager takes any file it finds at OUT.
+    ReplaceWithPng(render::RenderToImage(emf, size), output);
     return 0;
 }
 

@@ -6,8 +6,15 @@
 #include <cstdio>
 #include <memory>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 #include <zlib.h>
+
+#include <QScopeGuard>
+
+#include "base/errors.h"
+#include "base/messages.h"
+#include "report/file_replacement.h"
 
 namespace qrp::tool {
 
@@ -155,6 +162,15 @@ bool WritePng(const QImage& image, const std::string& fileName) {
     }
     ok = ok && WriteChunk(file.get(), "IEND", nullptr, 0);
     return std::fclose(file.release()) == 0 && ok;
+}
+
+void ReplaceWithPng(const QImage& image, const std::string& fileName) {
+    FileReplacement replacement(fileName);
+    const int fd = replacement.TakeTempDescriptor();
+    const auto closeFirst = qScopeGuard([fd] { ::close(fd); });
+    if (replacement.TempPath().empty() || !WritePng(image, replacement.TempPath()))
+        throw FileError(messages::cannotCreateFile(replacement.ShownPath(), "the file could not be written"));
+    replacement.Commit(fd);
 }
 
 }  // namespace qrp::tool
