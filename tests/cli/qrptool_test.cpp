@@ -61,6 +61,9 @@ TEST(Qrptool, JobOptionsThatLpWouldSplitAreUsageErrors) {
         EXPECT_NE(result.err.find(named), std::string::npos) << result.err;
         EXPECT_NE(result.err.find("--option"), std::string::npos) << result.err;
     }
+    // Letters beyond ASCII are no separators: the job reaches the printer (here, none such).
+    const auto accented = RunQrptool({"print", kSample, "--printer", "no such printer", "--option", "job-name=Café"});
+    EXPECT_EQ(accented.status, 1) << accented.err;
 }
 
 TEST(Qrptool, CheckFindsTheFirstBadPage) {
