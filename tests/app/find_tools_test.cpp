@@ -236,7 +236,7 @@ std::uint64_t BytesRead() {
 }
 
 TEST_F(ReadingTools, ANewQueryOrEscapeStopsTheRunningSearchWithoutReadingOn) {
-    const std::string big = WriteReport("big.qrp", 3000);
+    const std::string big = WriteReport("big.qrp", 8000);
     const std::uintmax_t size = std::filesystem::file_size(big);
     auto& w = ShowWindow(big);
     // One whole search first: from then on, searching reads nothing but the pages.
