@@ -2,6 +2,7 @@
 // stepping through matches across pages, marks on the glyphs at any zoom, a table copied
 // in reading order, a new query cancelling a running search, and --page and --find.
 #include <algorithm>
+#include <fstream>
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -94,6 +95,10 @@ TEST_F(ReadingTools, NextAndPreviousStepThroughMatchesTurningPagesAndWrapping) {
     QTest::keyClick(&w, Qt::Key_F3, Qt::ShiftModifier);
     EXPECT_EQ(w.FindBar1->Counter->text(), total + " of " + total);
     EXPECT_EQ(w.QRPreview->PageNumber(), pages.back());
+    // And on from the last wraps to the first, on page 1.
+    QTest::keyClick(&w, Qt::Key_F3);
+    EXPECT_EQ(w.FindBar1->Counter->text(), "1 of " + total);
+    EXPECT_EQ(w.QRPreview->PageNumber(), 1);
 
     // Escape closes the bar and takes the marks away.
     QTest::keyClick(w.FindBar1->Field, Qt::Key_Escape);
@@ -216,6 +221,35 @@ TEST_F(ReadingTools, ANewQueryCancelsTheRunningSearchAndLoadingWaitsForIt) {
     ProcessEvents();
     EXPECT_TRUE(w.Finder->Matches().empty());
     EXPECT_EQ(w.FindBar1->Counter->text(), "No matches");
+}
+
+// What this process has read from files so far, by the kernel's count: a search reads
+// each page it searches.
+std::uint64_t BytesRead() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    std::uint64_t value = 0;
+    while (io >> key >> value)
+        if (key == "rchar:")
+            return value;
+    return 0;
+}
+
+TEST_F(ReadingTools, ANewQueryOrEscapeStopsTheRunningSearchWithoutReadingOn) {
+    const std::string big = WriteReport("big.qrp", 8000);
+    const std::uintmax_t size = std::filesystem::file_size(big);
+    auto& w = ShowWindow(big);
+    // One whole search first: from then on, searching reads nothing but the pages.
+    Find(w, QStringLiteral("nowhere"));
+    ASSERT_EQ(w.FindBar1->Counter->text(), "No matches");
+    const std::uint64_t before = BytesRead();
+    ASSERT_GT(before, 0u) << "no I/O accounting in /proc/self/io";
+    w.FindBar1->Open(QStringLiteral("first"));
+    w.FindBar1->Open(QStringLiteral("second"));
+    QTest::keyClick(w.FindBar1->Field, Qt::Key_Escape);
+    EXPECT_FALSE(w.Finder->Searching());
+    // Each search stops within the page it is on, far short of the report.
+    EXPECT_LT(BytesRead() - before, size / 4) << "of a report of " << size << " bytes";
 }
 
 TEST_F(ReadingTools, CommandLinePageIsClampedAndFindStartsThere) {

@@ -53,6 +53,19 @@ TEST(Qrptool, ErrorsAndUsage) {
     EXPECT_EQ(RunQrptool({"--help"}).status, 0);
 }
 
+// lp would split a job option at a blank or a line break into options of its own.
+TEST(Qrptool, JobOptionsThatLpWouldSplitAreUsageErrors) {
+    for (const auto& [option, named] : {std::pair{"a=1 b=2", "a=1 b=2"}, std::pair{"a=1\nsides=one-sided", "a=1"}}) {
+        const auto result = RunQrptool({"print", kSample, "--printer", "no such printer", "--option", option});
+        EXPECT_EQ(result.status, 2) << option;
+        EXPECT_NE(result.err.find(named), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find("--option"), std::string::npos) << result.err;
+    }
+    // Letters beyond ASCII are no separators: the job reaches the printer (here, none such).
+    const auto accented = RunQrptool({"print", kSample, "--printer", "no such printer", "--option", "job-name=Café"});
+    EXPECT_EQ(accented.status, 1) << accented.err;
+}
+
 TEST(Qrptool, CheckFindsTheFirstBadPage) {
     test::ScratchDir dir;
     EXPECT_EQ(RunQrptool({"check", kSample}).status, 0);

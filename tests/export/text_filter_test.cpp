@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "base/errors.h"
+#include "export/display_columns.h"
 #include "export_driver.h"
 
 namespace qrp::exporter {
@@ -85,6 +86,32 @@ TEST(TextFilter, WideCharactersTakeTwoColumnsInEveryCharacterSet) {
     EXPECT_EQ(exportIn("CP950", {{0, 0, big5Name}, {4 * kCell / 1.7L, 0, "ab"}}),
               "\xAB\xC8\xA4"
               "ab\x57\xBA\xD9\r\n");
+}
+
+// Both ends of the wide ranges, and a point inside each block: a table of ranges loses its
+// edges or a block without any test noticing otherwise.
+TEST(TextFilter, DisplayWidthOfEveryWideBlockAndItsEdges) {
+    struct Case {
+        char32_t c;
+        int width;
+    };
+    const Case cases[] = {
+        {U'\uAC00', 2},     {U'\uD7A3', 2},     {U'\uD7A4', 1},  // Hangul syllables, first, last, after
+        {U'\uFF01', 2},     {U'\uFF60', 2},     {U'\uFF61', 1},  // fullwidth forms; halfwidth after them
+        {U'\U0001F600', 2}, {U'\u2B50', 2},     {U'\u2B51', 1},  // emoji; a wide range of one
+        {U'\U00020000', 2}, {U'\U0003FFFD', 2}, {U'\U0003FFFE', 1}, {U'\u4E00', 2},
+        {U'A', 1},          {U'\u00E9', 1},     {U'\u10FF', 1},     {U'\u1100', 2},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DisplayWidth(c.c), c.width) << std::hex << static_cast<std::uint32_t>(c.c);
+
+    // A Hangul line in UTF-8: four syllables fill eight columns.
+    qrp::test::ScratchDir dir;
+    TQRAsciiExportFilter filter((dir / "out.txt").string());
+    filter.SetTextEncoding("UTF-8");
+    const std::string total = "\xED\x95\xA9\xEA\xB3\x84\xEA\xB8\x88\xEC\x95\xA1";  // 합계금액
+    test::Drive(filter, {{{21, 0, total}, {228, 0, "Total"}}}, {"Arial", 10, 0});
+    EXPECT_EQ(test::ReadText(dir / "out.txt"), total + "  Total\r\n");
 }
 
 TEST(TextFilter, CellAndLinesUsedComeFromTheBaseFont) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 
 #include <gtest/gtest.h>
 
@@ -204,6 +205,24 @@ TEST_F(PdfPrinting, ToolWritesTheRangeAndRejectsBadArguments) {
     EXPECT_EQ(test::Qrptool({"print", m_report.string(), "--copies", "0"}).status, 2);
     EXPECT_EQ(test::Qrptool({"print", (m_dir / "none.qrp").string(), "--pdf", m_out.string()}).status, 1);
     EXPECT_EQ(test::Qrptool({"print", m_report.string(), "--printer", "no such printer"}).status, 1);
+}
+
+// Overlapping parts of a list print their shared pages once, in the order first listed.
+TEST_F(PdfPrinting, OverlappingPageListsPrintEachPageOnce) {
+    test::WriteTextReport(m_report, 6);
+    const auto printedPages = [this](const std::string& list) {
+        const auto result = test::Qrptool({"pdf", m_report.string(), "-o", m_out.string(), "--pages", list});
+        EXPECT_EQ(result.status, 0) << list;
+        const std::string text = test::PdfText(m_out);
+        std::vector<int> pages;
+        static const std::regex page("Page (\\d)");
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), page); it != std::sregex_iterator(); ++it)
+            pages.push_back(std::stoi((*it)[1]));
+        EXPECT_EQ(static_cast<std::size_t>(ReadPdf(m_out).pages), pages.size()) << list;
+        return pages;
+    };
+    EXPECT_EQ(printedPages("1-3,3-5"), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(printedPages("5-3,1-5"), (std::vector<int>{5, 4, 3, 1, 2}));
 }
 
 TEST_F(PdfPrinting, PdfCommandTakesTheSamePath) {

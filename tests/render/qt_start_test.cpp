@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/child_process.h"
 #include "support/test_paths.h"
 
 namespace qrp::test {
@@ -59,11 +60,24 @@ TEST(QtStart, TheRuntimeFolderIsPrivateAndNeverOneLaidOutForUs) {
         EXPECT_EQ(PermissionsOf(scratch / "theirs"), theirs);
     }
 
-    // A folder of ours left open is closed and used again.
+    // A folder under our name left open: someone else's is neither closed nor used, ours is
+    // closed and used again.
     fs::remove(usual);
     fs::create_directory(usual);
-    fs::permissions(usual, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                               fs::perms::others_read | fs::perms::others_exec);
+    const fs::perms open = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                           fs::perms::others_read | fs::perms::others_exec;
+    fs::permissions(usual, open);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(usual.c_str(), NobodyUid(), static_cast<gid_t>(-1)), 0);
+        const EnvironmentChange unset("XDG_RUNTIME_DIR", std::nullopt);
+        render::PrepareQtStart();
+        const fs::path chosen = std::getenv("XDG_RUNTIME_DIR");
+        EXPECT_NE(chosen, usual);
+        EXPECT_EQ(chosen.parent_path(), scratch.Path());
+        EXPECT_EQ(PermissionsOf(chosen), fs::perms::owner_all);
+        EXPECT_EQ(PermissionsOf(usual), open);
+        ASSERT_EQ(::chown(usual.c_str(), 0, static_cast<gid_t>(-1)), 0);
+    }
     {
         const EnvironmentChange unset("XDG_RUNTIME_DIR", std::nullopt);
         render::PrepareQtStart();

@@ -2,7 +2,10 @@
 // linked files, a disk that fills up while saving or recording, paths that are no
 // report files, and a report rewritten by another program while it is shown.
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <grp.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,6 +26,33 @@ namespace fs = std::filesystem;
 using test::Bytes;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
+
+struct stat StatOf(const fs::path& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info;
+}
+
+// A small fresh file system of its own on `folder`, taken away again even when the test fails.
+class TmpfsMount {
+  public:
+    explicit TmpfsMount(const fs::path& folder) : m_folder(folder) {
+        fs::create_directory(folder);
+        m_mounted = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m") == 0;
+    }
+    ~TmpfsMount() {
+        if (m_mounted)
+            ::umount2(m_folder.c_str(), MNT_DETACH);
+    }
+    TmpfsMount(const TmpfsMount&) = delete;
+    TmpfsMount& operator=(const TmpfsMount&) = delete;
+    bool Mounted() const { return m_mounted; }
+    fs::path operator/(const std::string& name) const { return m_folder / name; }
+
+  private:
+    fs::path m_folder;
+    bool m_mounted = false;
+};
 
 class FileSafety : public ::testing::Test {
   protected:
@@ -82,6 +112,45 @@ TEST_F(FileSafety, SaveKeepsLinksModeAndLongNames) {
     EXPECT_EQ(ReadFileBytes(m_dir / (longName + ".qrp")), m_report);
     EXPECT_EQ(Names(),
               (std::vector<std::string>{"a.qrp", "b.qrp", "c.qrp", "link.qrp", longName + ".qrp", "real.qrp"}));
+}
+
+TEST_F(FileSafety, SaveByRenameKeepsGroupModeAndLinkCount) {
+    const group* nogroup = ::getgrnam("nogroup");
+    if (::geteuid() != 0 || !nogroup)
+        GTEST_SKIP() << "needs root and the group nogroup";
+    // The saver's own file with one link is replaced by a new file: what it had is given over.
+    const fs::path file = OldFile(m_dir / "grouped.qrp");
+    ASSERT_EQ(::chown(file.c_str(), 0, nogroup->gr_gid), 0);
+    ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+    const ino_t before = StatOf(file).st_ino;
+    m_list.SaveCopy(file);
+    const struct stat after = StatOf(file);
+    EXPECT_NE(after.st_ino, before) << "not saved by rename: this case tests nothing";
+    EXPECT_EQ(after.st_gid, nogroup->gr_gid);
+    EXPECT_EQ(after.st_uid, 0u);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    EXPECT_EQ(after.st_nlink, 1u);
+    EXPECT_EQ(ReadFileBytes(file), m_report);
+}
+
+// Two fresh file systems give their first files the same inode number: a file on one is
+// not the report open on the other.
+TEST_F(FileSafety, AFileOnAnotherFileSystemWithTheSameInodeIsNoOutputOntoTheReport) {
+    const TmpfsMount shownDisk(m_dir / "a"), otherDisk(m_dir / "b");
+    if (!shownDisk.Mounted() || !otherDisk.Mounted())
+        GTEST_SKIP() << "cannot mount tmpfs here (needs root)";
+    const fs::path shown = shownDisk / "shown.qrp", other = otherDisk / "other.qrp";
+    WriteFileBytes(shown, m_report);
+    WriteFileBytes(other, m_old);
+    ASSERT_EQ(StatOf(shown).st_ino, StatOf(other).st_ino);
+    ASSERT_NE(StatOf(shown).st_dev, StatOf(other).st_dev);
+
+    TQRPageList list;
+    list.OpenReport(shown);
+    EXPECT_NO_THROW(list.SaveCopy(other));
+    EXPECT_EQ(ReadFileBytes(other), m_report);
+    EXPECT_THROW(list.SaveCopy(shown), FileError);
+    EXPECT_EQ(ReadFileBytes(shown), m_report);
 }
 
 TEST_F(FileSafety, SaveAsAnotherUserHonoursPermissionsAndOwners) {
@@ -215,6 +284,16 @@ TEST_F(FileSafety, ReportRewrittenWhileShownIsNeverMixed) {
     m_list.OpenReport(shown);
     fs::resize_file(shown, m_report.size() / 2);
     expectChanged("truncated");
+    // A byte cut off its end, then given back its modification time to the nanosecond: only
+    // the size tells.
+    WriteFileBytes(shown, m_report);
+    m_list.OpenReport(shown);
+    const struct stat opened = StatOf(shown);
+    fs::resize_file(shown, m_report.size() - 1);
+    const timespec times[2] = {opened.st_atim, opened.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, shown.c_str(), times, 0), 0);
+    ASSERT_EQ(StatOf(shown).st_ino, opened.st_ino);
+    expectChanged("truncated at the same time");
     WriteFileBytes(shown, m_report);
     m_list.OpenReport(shown);
     WriteFileBytes(m_dir / "next.qrp", m_report);

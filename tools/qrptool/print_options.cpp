@@ -65,7 +65,10 @@ QStringList ReadJobOptions(const ParsedArgs& parsed) {
         options << "collate=true";
     for (const std::string& option : parsed.Values("--option")) {
         const auto eq = option.find('=');
-        const bool plain = std::none_of(option.begin(), option.end(), [](char c) { return c == ' ' || c < ' '; });
+        // lp splits at blanks and line breaks, and no value holds another control character;
+        // the bytes of UTF-8 letters are neither.
+        const bool plain =
+            std::none_of(option.begin(), option.end(), [](unsigned char c) { return c <= ' ' || c == 0x7F; });
         if (eq == std::string::npos || eq == 0 || !plain)
             throw UsageError{"--option takes NAME=VALUE, not '" + option + "'"};
         options << QString::fromStdString(option);
