@@ -42,6 +42,7 @@ class PdfFileTarget : public PrintTarget {
     std::unique_ptr<QPrinter> OpenDevice(const QString& printer) override {
         if (printer != PdfPrinter::kPrinterName)
             return nullptr;
+        // Read for its defaults only: no page is ever drawn on it (qt_printer.h).
         auto device = std::make_unique<QPrinter>(QPrinter::HighResolution);
         device->setOutputFormat(QPrinter::PdfFormat);
         return device;

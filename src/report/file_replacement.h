@@ -62,7 +62,7 @@ class FileReplacement {
     void CopyIntoTarget(int tempFd);
 
     std::string m_shownPath;
-    std::string m_target;  // after following links
+    std::string m_target;    // after following links
     std::string m_tempPath;  // the temporary file's name while it has one
     std::string m_contentPath;
     std::unique_ptr<InterruptCleanup> m_cleanup;  // for m_tempPath

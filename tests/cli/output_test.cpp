@@ -61,8 +61,8 @@ TEST(QrptoolOutputs, PipesDevicesAndTheStandardOutputReceiveTheBytes) {
     EXPECT_TRUE(IsWholePdf(Text(got)));
     for (const char* out : {"-", "/dev/stdout"}) {
         const fs::path piped = dir / "piped.pdf", status = dir / "status";
-        Shell("{ timeout 60 " + tool + " pdf " + sample + " -o " + out + "; echo $? >" + ShellQuote(status) + "; } | cat >" +
-              ShellQuote(piped));
+        Shell("{ timeout 60 " + tool + " pdf " + sample + " -o " + out + "; echo $? >" + ShellQuote(status) +
+              "; } | cat >" + ShellQuote(piped));
         EXPECT_EQ(Text(status), "0\n") << out;
         EXPECT_TRUE(IsWholePdf(Text(piped))) << out;
     }
@@ -175,8 +175,9 @@ TEST(QrptoolOutputs, ARangeMayPassTheLastPageButNotWithoutEnd) {
     const fs::path out = dir / "out.pdf";
     const auto endless = RunQrptool({"pdf", kSample, "-o", out, "--to", "2000000000"});
     EXPECT_EQ(endless.status, 2);
-    EXPECT_TRUE(endless.err.starts_with("qrptool pdf: the last page must be a whole number from 1 to 999, "
-                                        "not '2000000000'\n"))
+    EXPECT_TRUE(
+        endless.err.starts_with("qrptool pdf: the last page must be a whole number from 1 to 999, "
+                                "not '2000000000'\n"))
         << endless.err;
     EXPECT_FALSE(fs::exists(out));
     EXPECT_EQ(RunQrptool({"pdf", kSample, "-o", out, "--from", "998", "--to", "999"}).status, 0);
