@@ -14,6 +14,7 @@ packages=(
   cups cups-client cups-bsd printer-driver-cups-pdf
   fontconfig fonts-dejavu-core fonts-arphic-uming fonts-arphic-ukai fonts-liberation2
   librsvg2-bin emf2svg
+  acl strace
   dpkg-dev file lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin man-db
 )
 [ "${1:-}" = "--fidelity" ] && packages+=(libreoffice-draw-nogui inkscape)

@@ -28,7 +28,8 @@ void PrintToPdf(TQRPrinter& document, const std::string& pdfPath, std::int32_t f
                 ViewerDialogs& dialogs, const StopRequest& stop);
 
 // The OnExport handler the viewer gives a loaded document: exports the text of its pages
-// (exporter::ExportPageText). A cancelled export removes its unfinished file. The document,
+// (exporter::ExportPageText). A cancelled export puts nothing in place: the filter's
+// unfinished output is dropped with the filter, and an old file stays as it was. The document,
 // the dialogs and the stop request must outlive the handler.
 TQRPrinter::TQRExportEvent ExportWithProgress(TQRPrinter& document, ViewerDialogs& dialogs, const StopRequest& stop);
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include <QDir>
+#include <QFile>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 
 #include "base/errors.h"
 #include "base/messages.h"
@@ -76,17 +76,12 @@ std::unique_ptr<QPrinter> CupsTarget::OpenDevice(const QString& printer) {
     return device;
 }
 
-QString CupsTarget::CreateJobFile() {
+std::unique_ptr<FileStream> CupsTarget::CreateJobFile() {
     // Private to the user: the file holds the report until the spooler has a copy.
-    QTemporaryFile file(QDir::tempPath() + "/qrp-job-XXXXXX.pdf");
-    file.setAutoRemove(false);
-    if (!file.open())
-        throw FileError(
-            messages::cannotCreateFile(file.fileTemplate().toStdString(), file.errorString().toStdString()));
-    return file.fileName();
+    return FileStream::CreateScratch(QFile::encodeName(QDir::tempPath()).toStdString(), "qrp-job-", ".pdf");
 }
 
-std::string CupsTarget::Deliver(const QString& jobFile, const JobTicket& ticket, const QString& printer) {
+std::string CupsTarget::Deliver(FileStream& jobFile, const JobTicket& ticket, const QString& printer) {
     const QString lp = QStandardPaths::findExecutable("lp");
     if (lp.isEmpty())
         Refused("the CUPS client lp is not installed");
@@ -101,7 +96,7 @@ std::string CupsTarget::Deliver(const QString& jobFile, const JobTicket& ticket,
              << "landscape";
     for (const QString& option : ticket.options)
         args << "-o" << option;
-    args << "--" << jobFile;
+    args << "--" << QFile::decodeName(QByteArray::fromStdString(jobFile.Path()));
 
     QProcess process;
     process.start(lp, args);

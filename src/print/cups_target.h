@@ -19,10 +19,10 @@ class CupsTarget : public PrintTarget {
     QString DefaultPrinterName() override;
     std::optional<PrinterFacts> Facts(const QString& printer) override;
     std::unique_ptr<QPrinter> OpenDevice(const QString& printer) override;
-    QString CreateJobFile() override;
+    std::unique_ptr<FileStream> CreateJobFile() override;
     // Returns the spooler's job id ("PDF-12"). PrinterError with lp's complaint when the
     // spooler does not take the job.
-    std::string Deliver(const QString& jobFile, const JobTicket& ticket, const QString& printer) override;
+    std::string Deliver(FileStream& jobFile, const JobTicket& ticket, const QString& printer) override;
 };
 
 }  // namespace qrp::print

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QFile>
 #include <QPrinter>
 
 #include "base/errors.h"
@@ -43,6 +42,7 @@ class PdfFileTarget : public PrintTarget {
     std::unique_ptr<QPrinter> OpenDevice(const QString& printer) override {
         if (printer != PdfPrinter::kPrinterName)
             return nullptr;
+        // Read for its defaults only: no page is ever drawn on it (qt_printer.h).
         auto device = std::make_unique<QPrinter>(QPrinter::HighResolution);
         device->setOutputFormat(QPrinter::PdfFormat);
         return device;
@@ -50,20 +50,15 @@ class PdfFileTarget : public PrintTarget {
 
     // The new content of the output, put in place only once the job is complete, as a
     // saved report is: an output this user may not write is refused before any page.
-    QString CreateJobFile() override {
-        m_file = FileStream::Create(m_output);
-        return QFile::decodeName(QByteArray::fromStdString(m_file->ContentPath()));
-    }
+    std::unique_ptr<FileStream> CreateJobFile() override { return FileStream::Create(m_output); }
 
-    std::string Deliver(const QString& /*jobFile*/, const JobTicket& /*ticket*/, const QString& /*printer*/) override {
-        const std::unique_ptr<FileStream> file = std::move(m_file);
-        file->Close();
+    std::string Deliver(FileStream& jobFile, const JobTicket& /*ticket*/, const QString& /*printer*/) override {
+        jobFile.Close();
         return m_output;
     }
 
   private:
     std::string m_output;
-    std::unique_ptr<FileStream> m_file;  // the job being written
 };
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Where a QtPrinter's printers come from and where its jobs go. A job is always drawn into
-// a PDF file of our own first; the target then hands it on (to the CUPS spooler, or into
-// place as the user's PDF). Only a finished job is handed on, which is what makes an
-// aborted job leave no trace.
+// a PDF file of our own first, through a device whose every write is checked; the target
+// then hands it on (to the CUPS spooler, or into place as the user's PDF). Only a finished
+// job is handed on, which is what makes an aborted job leave no trace.
 #pragma once
 
 #include <memory>
@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include "device_mode_mapping.h"
+#include "report/file_stream.h"
 
 namespace qrp::print {
 
@@ -50,11 +51,12 @@ class PrintTarget {
     // A device at the driver's defaults, or null when the printer cannot be opened.
     virtual std::unique_ptr<QPrinter> OpenDevice(const QString& printer) = 0;
 
-    // A new empty file for a job's PDF. FileError when it cannot be made.
-    virtual QString CreateJobFile() = 0;
-    // Hands a finished job's file on. The caller removes whatever is left of the file
-    // afterwards. Returns what became of the job (a spooler job id, a file path).
-    virtual std::string Deliver(const QString& jobFile, const JobTicket& ticket, const QString& printer) = 0;
+    // A new empty file for a job's PDF, open for writing; destroyed, it must leave nothing
+    // behind. FileError when it cannot be made.
+    virtual std::unique_ptr<FileStream> CreateJobFile() = 0;
+    // Hands a finished job's complete file on; the caller destroys it afterwards. Returns
+    // what became of the job (a spooler job id, a file path).
+    virtual std::string Deliver(FileStream& jobFile, const JobTicket& ticket, const QString& printer) = 0;
 };
 
 }  // namespace qrp::print

@@ -1,10 +1,9 @@
 #include "qt_printer.h"
 
 #include <algorithm>
-#include <exception>
 
-#include <QFile>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 
 #include "base/errors.h"
@@ -12,14 +11,19 @@
 #include "cups_target.h"
 #include "device_mode_mapping.h"
 #include "qt_printer_canvas.h"
+#include "render/output_device.h"
 
 namespace qrp::print {
 
 struct QtPrinter::Job {
-    QString file;
+    explicit Job(std::unique_ptr<FileStream> jobFile) : file(std::move(jobFile)) {}
+
+    // Destroyed in reverse: the canvas and painter go before the writer they paint on, the
+    // writer before the device it writes on, the device before its file.
+    std::unique_ptr<FileStream> file;
+    render::OutputDevice device{*file};
     JobTicket ticket;
-    // Destroyed in reverse: the canvas and painter go before the printer they paint on.
-    QPrinter output{QPrinter::HighResolution};
+    QPdfWriter output{&device};
     QPainter painter;
     QtPrinterCanvas canvas{painter};
 };
@@ -154,22 +158,20 @@ void QtPrinter::SetJobPaper(const QPageSize& paper) {
 void QtPrinter::BeginDoc() {
     RequireIdle();
     const QPrinter& device = Device();
-    auto job = std::make_unique<Job>();
-    job->file = m_target->CreateJobFile();
-    QPrinter& output = job->output;
-    output.setOutputFormat(QPrinter::PdfFormat);
-    output.setOutputFileName(job->file);
+    auto job = std::make_unique<Job>(m_target->CreateJobFile());
+    QPdfWriter& output = job->output;
     output.setResolution(m_metrics.dpi);
-    output.setFullPage(true);
-    output.setPageLayout(device.pageLayout());
-    output.setDocName(QString::fromStdString(m_title));
-    // A PDF printer keeps no duplex setting: the ticket carries the device's.
-    job->ticket = {output.docName(), device.pageLayout(), device.copyCount(), device.duplex(), m_jobOptions};
+    // The whole sheet, as on a full-page printer: the origin is moved to the printable
+    // area below.
+    const QPageLayout layout = device.pageLayout();
+    output.setPageLayout(QPageLayout(layout.pageSize(), layout.orientation(), QMarginsF()));
+    const QString title = QString::fromStdString(m_title);
+    output.setTitle(title);
+    // The PDF keeps no duplex setting: the ticket carries the device's.
+    job->ticket = {title, layout, device.copyCount(), device.duplex(), m_jobOptions};
     output.setCreator("qrpview");
-    if (!job->painter.begin(&output)) {
-        QFile::remove(job->file);
+    if (!job->painter.begin(&output))
         throw PrinterError(messages::printerNotValid());
-    }
     job->painter.translate(m_metrics.printable.topLeft());
     m_job = std::move(job);
 }
@@ -186,19 +188,12 @@ void QtPrinter::StartPage() {
 void QtPrinter::FinishJob(bool deliver) {
     const std::unique_ptr<Job> job = std::move(m_job);
     const bool written = job->painter.end();
-    std::exception_ptr failure;
-    if (deliver) {
-        try {
-            if (!written)
-                throw FileError(messages::cannotCreateFile(job->file.toStdString(), "the PDF could not be written"));
-            m_lastJob = m_target->Deliver(job->file, job->ticket, m_current);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    }
-    QFile::remove(job->file);
-    if (failure)
-        std::rethrow_exception(failure);
+    if (!deliver)
+        return;
+    job->device.ThrowIfFailed();
+    if (!written)
+        throw FileError(messages::cannotCreateFile(job->file->Path(), "the PDF could not be written"));
+    m_lastJob = m_target->Deliver(*job->file, job->ticket, m_current);
 }
 
 void QtPrinter::EndDoc() {

@@ -6,9 +6,11 @@
 // and the mode is applied to a fresh QPrinter, the device context, whenever it changed.
 // That device answers GetDeviceCaps: resolution (ChooseResolution), the unprintable
 // margins as physical offsets, the sheet as physical size, the printable area as page
-// width and height. A job is a QPainter on a PDF QPrinter laid out like the device, with
-// the origin moved to the printable area's corner as printers have it; EndDoc hands the
-// file to the target, Abort drops it, so an aborted job never reaches the spooler.
+// width and height. A job is a QPainter on a PDF writer laid out like the device, with the
+// origin moved to the printable area's corner as printers have it, writing on the target's
+// job file through a device that checks every write (a job never goes to Qt's native
+// printing); EndDoc hands the file to the target, Abort drops it, so an aborted job never
+// reaches the spooler.
 //
 // Where Qt has no answer: paper sources cannot be chosen through Qt on CUPS (the mode's
 // source is kept but never offered or applied), and the driver's file path is unknown
@@ -92,7 +94,7 @@ class QtPrinter : public PrinterObject {
     PrinterFacts FactsOf(const QString& name);
     DeviceMode DefaultMode(const QString& name);
     QPrinter& Device();
-    // Ends the painter and removes the job's file, after handing it on when deliver is set.
+    // Ends the painter and drops the job's file, after handing it on when deliver is set.
     void FinishJob(bool deliver);
     void RequireIdle() const;
     void RequirePrinting() const;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <sys/mman.h>
 
 #include <QPageLayout>
@@ -12,7 +13,10 @@
 #include <QSvgGenerator>
 
 #include "base/errors.h"
+#include "base/messages.h"
+#include "output_device.h"
 #include "qpainter_device.h"
+#include "report/file_stream.h"
 
 namespace qrp::render {
 
@@ -43,6 +47,21 @@ QImage AllocateImage(QSize size) {
     return QImage(
         static_cast<uchar*>(data), size.width(), size.height(), static_cast<qsizetype>(stride), QImage::Format_RGB32,
         [](void* p) { std::free(p); }, data);
+}
+
+// Paints onto a writer whose output goes to file through device, and puts the file in place
+// only when every byte was written.
+void PaintAndClose(QPaintDevice& writer, FileStream& file, const OutputDevice& device,
+                   const std::function<void(QPainter&)>& paint) {
+    QPainter painter;
+    const bool begun = painter.begin(&writer);
+    if (begun)
+        paint(painter);
+    const bool ended = begun && painter.end();
+    device.ThrowIfFailed();
+    if (!ended)
+        throw FileError(messages::cannotCreateFile(file.Path(), "the file could not be written"));
+    file.Close();
 }
 
 }  // namespace
@@ -82,28 +101,26 @@ QImage RenderToImage(EmfBytes emf, const RasterSize& size) {
     return image;
 }
 
-bool RenderToSvg(EmfBytes emf, const RasterSize& size, const QString& fileName) {
+void RenderToSvg(EmfBytes emf, const RasterSize& size, const std::string& fileName) {
     const QSize pixels = ImageSizeFor(emf, size);
+    const auto file = FileStream::Create(fileName);
+    OutputDevice device(*file);
     QSvgGenerator svg;
-    svg.setFileName(fileName);
+    svg.setOutputDevice(&device);
     svg.setSize(pixels);
     svg.setViewBox(QRect(QPoint(0, 0), pixels));
-    QPainter painter;
-    if (!painter.begin(&svg))
-        return false;
-    DrawPage(painter, emf, QRectF(QPointF(0, 0), QSizeF(pixels)));
-    return painter.end();
+    PaintAndClose(svg, *file, device,
+                  [&](QPainter& painter) { DrawPage(painter, emf, QRectF(QPointF(0, 0), QSizeF(pixels))); });
 }
 
-bool RenderToPdf(EmfBytes emf, const QString& fileName) {
+void RenderToPdf(EmfBytes emf, const std::string& fileName) {
     const QSizeF mm = FrameSizeMm(emf);
-    QPdfWriter pdf(fileName);
+    const auto file = FileStream::Create(fileName);
+    OutputDevice device(*file);
+    QPdfWriter pdf(&device);
     pdf.setPageLayout(QPageLayout(QPageSize(mm, QPageSize::Millimeter), QPageLayout::Portrait, QMarginsF()));
-    QPainter painter;
-    if (!painter.begin(&pdf))
-        return false;
-    DrawPage(painter, emf, QRectF(0, 0, pdf.width(), pdf.height()));
-    return painter.end();
+    PaintAndClose(pdf, *file, device,
+                  [&](QPainter& painter) { DrawPage(painter, emf, QRectF(0, 0, pdf.width(), pdf.height())); });
 }
 
 }  // namespace qrp::render

@@ -40,11 +40,12 @@ QSize ImageSizeFor(EmfBytes emf, const RasterSize& size);
 // The page on white, RGB32. Throws EQRError when the image is too large to allocate.
 QImage RenderToImage(EmfBytes emf, const RasterSize& size);
 
-// An SVG whose user units are pixels of `size` (viewBox of that size). Returns false when
-// the file cannot be written.
-bool RenderToSvg(EmfBytes emf, const RasterSize& size, const QString& fileName);
+// An SVG whose user units are pixels of `size` (viewBox of that size), put in place of
+// fileName when complete (FileStream::Create). Throws FileError when it cannot be written.
+void RenderToSvg(EmfBytes emf, const RasterSize& size, const std::string& fileName);
 
-// A one-page PDF of the frame's physical size, vector graphics and real text.
-bool RenderToPdf(EmfBytes emf, const QString& fileName);
+// A one-page PDF of the frame's physical size, vector graphics and real text; written as
+// RenderToSvg writes.
+void RenderToPdf(EmfBytes emf, const std::string& fileName);
 
 }  // namespace qrp::render

@@ -13,6 +13,7 @@
 #include "base/messages.h"
 #include "file_identity.h"
 #include "file_replacement.h"
+#include "interrupt_cleanup.h"
 
 namespace qrp {
 
@@ -46,25 +47,48 @@ std::unique_ptr<FileStream> FileStream::Create(const std::string& path) {
     return stream;
 }
 
-std::unique_ptr<FileStream> FileStream::CreateUnique(const std::string& dir, const std::string& prefix,
-                                                     const std::string& shownPath) {
+namespace {
+
+// A new file named from the pattern "<dir>/<prefix>XXXXXX<suffix>", mode 0600.
+std::string UniqueName(const std::string& dir, const std::string& prefix, const std::string& suffix,
+                       const std::string& shownPath, int& fd) {
     std::string pattern = dir;
     if (pattern.empty() || pattern.back() != '/')
         pattern += '/';
-    pattern += prefix + "XXXXXX";
+    pattern += prefix + "XXXXXX" + suffix;
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    fd = ::mkostemps(name.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
     if (fd < 0) {
         throw FileError(
             messages::cannotCreateFile(shownPath.empty() ? pattern : shownPath, messages::systemReason(errno)));
     }
-    return std::unique_ptr<FileStream>(new FileStream(fd, name.data()));
+    return name.data();
+}
+
+}  // namespace
+
+std::unique_ptr<FileStream> FileStream::CreateUnique(const std::string& dir, const std::string& prefix,
+                                                     const std::string& shownPath) {
+    int fd = -1;
+    const std::string name = UniqueName(dir, prefix, {}, shownPath, fd);
+    return std::unique_ptr<FileStream>(new FileStream(fd, name));
+}
+
+std::unique_ptr<FileStream> FileStream::CreateScratch(const std::string& dir, const std::string& prefix,
+                                                      const std::string& suffix) {
+    int fd = -1;
+    const std::string name = UniqueName(dir, prefix, suffix, {}, fd);
+    std::unique_ptr<FileStream> stream(new FileStream(fd, name));
+    stream->m_scratch = std::make_unique<InterruptCleanup>(FullPath(name));
+    return stream;
 }
 
 FileStream::~FileStream() {
     if (m_fd >= 0)
         ::close(m_fd);
+    if (m_scratch)
+        ::unlink(m_path.c_str());
 }
 
 void FileStream::Close() {

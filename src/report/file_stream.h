@@ -10,6 +10,7 @@
 namespace qrp {
 
 class FileReplacement;
+class InterruptCleanup;
 
 class FileStream : public Stream {
   public:
@@ -24,6 +25,12 @@ class FileStream : public Stream {
     // "Cannot create file ..." naming shownPath, or the pattern when shownPath is empty.
     static std::unique_ptr<FileStream> CreateUnique(const std::string& dir, const std::string& prefix,
                                                     const std::string& shownPath = {});
+
+    // A private file (mode 0600) "<dir>/<prefix>XXXXXX<suffix>" for a program that reads it
+    // by name, such as a spooler: removed when the stream is destroyed, and by SIGINT,
+    // SIGTERM or SIGHUP before. Throws FileError as CreateUnique.
+    static std::unique_ptr<FileStream> CreateScratch(const std::string& dir, const std::string& prefix,
+                                                     const std::string& suffix);
 
     ~FileStream() override;
     FileStream(const FileStream&) = delete;
@@ -50,6 +57,7 @@ class FileStream : public Stream {
     int m_fd;
     std::string m_path;
     std::unique_ptr<FileReplacement> m_replacement;  // only for Create
+    std::unique_ptr<InterruptCleanup> m_scratch;     // only for CreateScratch
 };
 
 // The user's temporary directory: $TMPDIR when set and not empty, else /tmp.

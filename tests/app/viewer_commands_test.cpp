@@ -129,6 +129,20 @@ TEST_F(ViewerTest, ACancelledExportLeavesNoFileBehind) {
     EXPECT_TRUE(Document().CancelRequested());
 }
 
+// Cancelled once the output is begun: nothing is put in place, and an old file reached
+// through a link keeps its bytes, and the link stays.
+TEST_F(ViewerTest, ACancelledExportKeepsTheOldFileAndItsLink) {
+    auto& w = ShowWindow(WriteReport("cancel.qrp", 4));
+    test::WriteFileBytes(m_scratch / "real.txt", {'o', 'l', 'd'});
+    std::filesystem::create_symlink("real.txt", m_scratch / "link.txt");
+    m_dialogs->CancelAtProgress = 6;  // on the second pass over the pages, the one that writes
+    m_dialogs->FileAnswers.push_back(app::FileChoice{(m_scratch / "link.txt").string(), 2});
+    w.Save->click();
+    EXPECT_TRUE(Document().CancelRequested());
+    EXPECT_TRUE(std::filesystem::is_symlink(m_scratch / "link.txt"));
+    EXPECT_EQ(ReadFileBytes(m_scratch / "real.txt"), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+}
+
 TEST_F(ViewerTest, NoFormatIsSavedOntoTheReportBeingShown) {
     const std::string shown = WriteReport("shown.qrp", 3);
     const auto before = ReadFileBytes(shown);

@@ -9,8 +9,7 @@
 
 namespace qrp::test {
 
-namespace {
-std::string Quote(const std::string& arg) {
+std::string ShellQuote(const std::string& arg) {
     std::string quoted = "'";
     for (char c : arg) {
         if (c == '\'')
@@ -21,6 +20,7 @@ std::string Quote(const std::string& arg) {
     return quoted + "'";
 }
 
+namespace {
 std::string Slurp(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -30,10 +30,10 @@ std::string Slurp(const std::filesystem::path& path) {
 ToolResult RunQrptool(const std::vector<std::string>& args) {
     ScratchDir dir;
     // A tool that hangs fails its test instead of stalling the run.
-    std::string command = "timeout 120 " + Quote(QRPTOOL_PATH);
+    std::string command = "timeout 120 " + ShellQuote(QRPTOOL_PATH);
     for (const std::string& arg : args)
-        command += " " + Quote(arg);
-    command += " >" + Quote((dir / "out").string()) + " 2>" + Quote((dir / "err").string()) + " </dev/null";
+        command += " " + ShellQuote(arg);
+    command += " >" + ShellQuote((dir / "out").string()) + " 2>" + ShellQuote((dir / "err").string()) + " </dev/null";
     const int raw = std::system(command.c_str());
     ToolResult result;
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);

@@ -15,4 +15,7 @@ struct ToolResult {
 // Runs the built qrptool with the arguments (each quoted for the shell).
 ToolResult RunQrptool(const std::vector<std::string>& args);
 
+// arg in single quotes, for a command line of the shell.
+std::string ShellQuote(const std::string& arg);
+
 }  // namespace qrp::test

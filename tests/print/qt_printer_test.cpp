@@ -43,18 +43,18 @@ class StubTarget : public PrintTarget {
         device->setPageSize(QPageSize(printer == m_names.value(1) ? QPageSize::Letter : QPageSize::A4));
         return device;
     }
-    QString CreateJobFile() override {
+    std::unique_ptr<FileStream> CreateJobFile() override {
         ++jobFiles;
-        lastJobFile = QString::fromStdString((m_dir / ("job" + std::to_string(jobFiles) + ".pdf")).string());
-        QFile(lastJobFile).open(QIODevice::WriteOnly);
-        return lastJobFile;
+        auto file = FileStream::CreateScratch(m_dir.string(), "job" + std::to_string(jobFiles) + "-", ".pdf");
+        lastJobFile = QString::fromStdString(file->Path());
+        return file;
     }
-    std::string Deliver(const QString& jobFile, const JobTicket& ticket, const QString& printer) override {
+    std::string Deliver(FileStream& jobFile, const JobTicket& ticket, const QString& printer) override {
         if (refuse)
             throw PrinterError("refused");
         lastTicket = ticket;
         const std::string kept = (m_dir / (ticket.title.toStdString() + ".pdf")).string();
-        QFile::copy(jobFile, QString::fromStdString(kept));
+        QFile::copy(QString::fromStdString(jobFile.Path()), QString::fromStdString(kept));
         return printer.toStdString() + ":" + kept;
     }
 

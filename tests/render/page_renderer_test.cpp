@@ -138,7 +138,7 @@ TEST(PageRendererGolden, Images) {
 TEST(PageRendererVector, SvgHasThePageSizeAndItsText) {
     QTemporaryDir dir;
     const QString path = dir.filePath("page.svg");
-    ASSERT_TRUE(render::RenderToSvg(TextPage(), RasterSize{400, 96}, path));
+    render::RenderToSvg(TextPage(), RasterSize{400, 96}, path.toStdString());
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray svg = file.readAll();
@@ -149,7 +149,7 @@ TEST(PageRendererVector, SvgHasThePageSizeAndItsText) {
 TEST(PageRendererVector, PdfPageHasTheFrameSize) {
     QTemporaryDir dir;
     const QString path = dir.filePath("page.pdf");
-    ASSERT_TRUE(render::RenderToPdf(ShapesPage(), path));
+    render::RenderToPdf(ShapesPage(), path.toStdString());
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray pdf = file.readAll();
@@ -159,8 +159,8 @@ TEST(PageRendererVector, PdfPageHasTheFrameSize) {
 }
 
 TEST(PageRendererVector, UnwritableFilesReportFailure) {
-    EXPECT_FALSE(render::RenderToSvg(ShapesPage(), RasterSize{40, 96}, "/nonexistent/dir/page.svg"));
-    EXPECT_FALSE(render::RenderToPdf(ShapesPage(), "/nonexistent/dir/page.pdf"));
+    EXPECT_THROW(render::RenderToSvg(ShapesPage(), RasterSize{40, 96}, "/nonexistent/dir/page.svg"), FileError);
+    EXPECT_THROW(render::RenderToPdf(ShapesPage(), "/nonexistent/dir/page.pdf"), FileError);
 }
 
 }  // namespace

@@ -1,13 +1,17 @@
 // What the file store does when the world around it misbehaves: saving over protected or
 // linked files, a disk that fills up while saving or recording, paths that are no
 // report files, and a report rewritten by another program while it is shown.
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <grp.h>
+#include <pwd.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -179,6 +183,89 @@ TEST_F(FileSafety, SaveAsAnotherUserHonoursPermissionsAndOwners) {
     ASSERT_EQ(::stat(shared.c_str(), &info), 0);
     EXPECT_EQ(info.st_uid, 0u);
     EXPECT_EQ(Names(), (std::vector<std::string>{"locked", "locked/w.qrp", "ro.qrp", "shared.qrp"}));
+}
+
+// A link that another user planted in a sticky folder everyone may write (/tmp) is not
+// followed, whatever the system's own setting: it would let them choose what we replace.
+TEST_F(FileSafety, LinksInSharedFoldersAreFollowedOnlyForTheirOwners) {
+    const fs::path shared = m_dir / "shared", victim = OldFile(m_dir / "victim.qrp");
+    fs::create_directory(shared);
+    fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);
+    const auto plant = [&](const char* name, const fs::path& target, uid_t owner) {
+        fs::create_symlink(target, shared / name);
+        EXPECT_EQ(::lchown((shared / name).c_str(), owner, static_cast<gid_t>(-1)), 0);
+        return shared / name;
+    };
+    const fs::path trap = plant("trap.qrp", victim, test::NobodyUid());
+    const fs::path dangling = plant("dangling.qrp", m_dir / "created.qrp", test::NobodyUid());
+    for (const fs::path& link : {trap, dangling}) {
+        try {
+            m_list.SaveCopy(link);
+            ADD_FAILURE() << link << " was followed";
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.what(), "Cannot create file \"" + link.string() + "\". Permission denied");
+        }
+    }
+    EXPECT_EQ(ReadFileBytes(victim), m_old);
+    EXPECT_FALSE(fs::exists(m_dir / "created.qrp"));
+    // The writer's own link there is followed, as is another user's outside such a folder.
+    m_list.SaveCopy(plant("mine.qrp", victim, ::geteuid()));
+    EXPECT_EQ(ReadFileBytes(victim), m_report);
+    fs::permissions(shared, fs::perms::sticky_bit, fs::perm_options::remove);
+    m_list.SaveCopy(trap);
+    EXPECT_FALSE(fs::is_symlink(m_dir / "created.qrp"));
+}
+
+// Extended attributes (ACLs among them) and the group stay with a replaced file; in a
+// setgid folder the new file would otherwise take the folder's group.
+TEST_F(FileSafety, ReplacingKeepsAttributesAclsAndGroup) {
+    const fs::path marked =
+        OldFile(m_dir / "marked.qrp", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_EQ(::setxattr(marked.c_str(), "user.origin", "ledger", 6, 0), 0) << "no user attributes here";
+    ASSERT_EQ(std::system(("setfacl -m u:nobody:--- -m o::r " + marked.string()).c_str()), 0);
+    const auto attribute = [](const fs::path& path, const char* name) {
+        std::string value(256, '\0');
+        const ssize_t length = ::getxattr(path.c_str(), name, value.data(), value.size());
+        value.resize(length < 0 ? 0 : static_cast<std::size_t>(length));
+        return value;
+    };
+    const std::string acl = attribute(marked, "system.posix_acl_access");
+    m_list.SaveCopy(marked);
+    EXPECT_EQ(ReadFileBytes(marked), m_report);
+    EXPECT_EQ(attribute(marked, "user.origin"), "ledger");
+    EXPECT_EQ(attribute(marked, "system.posix_acl_access"), acl);
+    EXPECT_EQ(test::RunInChild({test::NobodyUid(), std::nullopt},
+                               [&] {
+                                   if (::open(marked.c_str(), O_RDONLY) < 0)
+                                       throw std::runtime_error(std::strerror(errno));
+                               }),
+              "Permission denied");
+
+    // nobody's file with nobody's group, in a setgid folder of root's group.
+    const fs::path folder = m_dir / "setgid";
+    fs::create_directory(folder);
+    fs::permissions(folder, fs::perms::all | fs::perms::set_gid);
+    const fs::path owned = OldFile(folder / "owned.qrp", fs::perms::owner_read | fs::perms::owner_write);
+    const gid_t nobodyGroup = ::getpwuid(test::NobodyUid())->pw_gid;
+    ASSERT_EQ(::chown(owned.c_str(), test::NobodyUid(), nobodyGroup), 0);
+    ASSERT_EQ(test::RunInChild({test::NobodyUid(), std::nullopt}, [&] { m_list.SaveCopy(owned); }), "");
+    struct stat after {};
+    ASSERT_EQ(::stat(owned.c_str(), &after), 0);
+    EXPECT_EQ(ReadFileBytes(owned), m_report);
+    EXPECT_EQ(after.st_uid, test::NobodyUid());
+    EXPECT_EQ(after.st_gid, nobodyGroup) << "the group became the folder's";
+}
+
+// A named temporary file (a spool file) goes when a signal ends the process.
+TEST_F(FileSafety, ASignalRemovesNamedTemporaryFiles) {
+    EXPECT_EQ(test::RunInChild({},
+                               [&] {
+                                   const auto file = FileStream::CreateScratch(m_dir.Path(), "job-", ".pdf");
+                                   file->WriteBuffer(m_report.data(), m_report.size());
+                                   ::raise(SIGTERM);
+                               }),
+              "the child died");
+    EXPECT_EQ(Names(), std::vector<std::string>{});
 }
 
 TEST_F(FileSafety, DiskFullWhileSavingLeavesTheOldFile) {

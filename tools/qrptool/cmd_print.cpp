@@ -1,5 +1,6 @@
 // qrptool print: a report printed as one job on a printer, or into a PDF file, through
 // the same document and printer object as the viewer's Print.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
@@ -16,11 +17,16 @@
 #include "print/qt_printer.h"
 #include "print_options.h"
 #include "report/document.h"
+#include "report/file_identity.h"
 #include "report/host_hooks.h"
 
 namespace qrp::tool {
 
 namespace {
+
+// The highest page a range may reach past the report's end, as in the print dialog: a
+// range past the last page gives blank sheets, but not without end.
+constexpr std::int32_t kMaxRangePage = 999;
 
 std::int32_t PageOption(const ParsedArgs& parsed, const char* option, const char* what) {
     const std::string text = parsed.Value(option);
@@ -84,6 +90,10 @@ int PrintReport(const PrintRequest& request) {
         throw PrinterError(messages::noDefaultPrinter());
 
     document.Load(request.file);
+    const std::int32_t lastAllowed = std::max(document.PageTotal(), kMaxRangePage);
+    if (request.last > lastAllowed)
+        throw UsageError{"the last page must be a whole number from 1 to " + std::to_string(lastAllowed) + ", not '" +
+                         std::to_string(request.last) + "'"};
     if (!request.pdf.empty())
         document.Pages().RefuseAsOutput(request.pdf);
     document.Title = std::filesystem::path(request.file).filename().string();
@@ -109,7 +119,11 @@ int PrintReport(const PrintRequest& request) {
         SetProcessMessagesHook({});
         std::fputc('\n', stderr);
     }
-    std::printf("%s\n", device.LastJob().c_str());
+    // A PDF sent to the standard output is the output: nothing may follow it there.
+    const bool toStdout = request.pdf == "-" || (!request.pdf.empty() && IdentityOfPath(request.pdf) &&
+                                                 IdentityOfPath(request.pdf) == IdentityOfDescriptor(STDOUT_FILENO));
+    if (!toStdout)
+        std::printf("%s\n", device.LastJob().c_str());
     return 0;
 }
 

@@ -56,9 +56,11 @@ const Command kCommands[] = {
 #ifdef QRP_WITH_RENDER
     {"render", "draw one page to a PNG, SVG or PDF file",
      "usage: qrptool render FILE [--page N] [--width PX | --dpi D] -o OUT.png|OUT.svg|OUT.pdf\n"
+     "                       [--format png|svg|pdf]\n"
      "Draws page N (default 1) of a report, or a single EMF file, stretched from its frame.\n"
      "PNG (on white) and SVG are --width pixels wide (height from the page's aspect) or the\n"
-     "page's size at --dpi (default 96); a PDF page has the page's physical size.\n",
+     "page's size at --dpi (default 96); a PDF page has the page's physical size. --format\n"
+     "names the format for an output without its ending, such as - (the standard output).\n",
      qrp::tool::RunRender},
     {"thumbnail", "draw page 1 as a PNG thumbnail for file managers",
      "usage: qrptool thumbnail FILE OUT.png SIZE\n"
@@ -87,7 +89,7 @@ const Command kCommands[] = {
      "usage: qrptool pdf FILE -o OUT.pdf [--from A] [--to B] [--pages LIST] [--odd | --even] [--reverse]\n"
      "                    [--scale stretch|fit|actual] [--landscape | --portrait]\n"
      "Prints pages A to B (default: all) into OUT.pdf through the same path as print, with\n"
-     "its page options.\n",
+     "its page options. Pages past the report's last are blank, up to page 999.\n",
      [](const qrp::tool::Args& args) { return qrp::tool::RunPrintCommand("pdf", args); }},
     {"printers", "list the installed printers",
      "usage: qrptool printers\n"
@@ -117,7 +119,8 @@ void PrintHelp(std::FILE* out) {
         std::fprintf(out, "  %-9s %s\n", command.name, command.summary);
     std::fputs(
         "\n'qrptool COMMAND --help' (or -h) describes a command. -o and --output are the same\n"
-        "option; a long option's value may also follow it after '='.\n",
+        "option; a long option's value may also follow it after '='. An output named - is the\n"
+        "standard output.\n",
         out);
 }
 

@@ -3,18 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 #include <zlib.h>
 
-#include <QScopeGuard>
-
 #include "base/errors.h"
 #include "base/messages.h"
-#include "report/file_replacement.h"
+#include "render/output_device.h"
+#include "report/file_stream.h"
 
 namespace qrp::tool {
 
@@ -26,18 +22,13 @@ constexpr std::size_t kChunkOut = 1 << 16;
 constexpr int kRowsPerBand = 128;  // below that a thread costs more than it saves
 constexpr unsigned kMaxBands = 4;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     out.insert(out.end(), {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
                            static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)});
 }
 
-// Length, type, data and the CRC of type and data.
-bool WriteChunk(std::FILE* file, const char (&type)[5], const std::uint8_t* data, std::size_t size) {
+// Length, type, data and the CRC of type and data. A failed write shows in the device.
+void WriteChunk(QIODevice& file, const char (&type)[5], const std::uint8_t* data, std::size_t size) {
     std::vector<std::uint8_t> head;
     PutU32(head, static_cast<std::uint32_t>(size));
     head.insert(head.end(), type, type + 4);
@@ -46,9 +37,10 @@ bool WriteChunk(std::FILE* file, const char (&type)[5], const std::uint8_t* data
         crc = crc32(crc, data, static_cast<uInt>(size));
     std::vector<std::uint8_t> tail;
     PutU32(tail, static_cast<std::uint32_t>(crc));
-    return std::fwrite(head.data(), 1, head.size(), file) == head.size() &&
-           (size == 0 || std::fwrite(data, 1, size, file) == size) &&
-           std::fwrite(tail.data(), 1, tail.size(), file) == tail.size();
+    file.write(reinterpret_cast<const char*>(head.data()), static_cast<qint64>(head.size()));
+    if (size > 0)
+        file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
+    file.write(reinterpret_cast<const char*>(tail.data()), static_cast<qint64>(tail.size()));
 }
 
 // Rows [first, last) filtered and deflated without a zlib wrapper. A band that is not the
@@ -140,37 +132,27 @@ std::vector<Band> ZlibRows(const QImage& rgb) {
 
 }  // namespace
 
-bool WritePng(const QImage& image, const std::string& fileName) {
+void ReplaceWithPng(const QImage& image, const std::string& fileName) {
     const QImage rgb = image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
-    if (rgb.isNull())
-        return false;
-    const std::vector<Band> bands = ZlibRows(rgb);
-    File file(std::fopen(fileName.c_str(), "wb"));
-    if (!file)
-        return false;
+    const std::vector<Band> bands = rgb.isNull() ? std::vector<Band>() : ZlibRows(rgb);
+    const auto file = FileStream::Create(fileName);
+    if (bands.empty() || !std::all_of(bands.begin(), bands.end(), [](const Band& band) { return band.ok; }))
+        throw FileError(messages::cannotCreateFile(file->Path(), "the image could not be compressed"));
+    render::OutputDevice device(*file);
     std::vector<std::uint8_t> header;
     PutU32(header, static_cast<std::uint32_t>(rgb.width()));
     PutU32(header, static_cast<std::uint32_t>(rgb.height()));
     header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, truecolour, deflate, no interlace
-    bool ok = std::all_of(bands.begin(), bands.end(), [](const Band& band) { return band.ok; }) &&
-              std::fwrite(kSignature.data(), 1, kSignature.size(), file.get()) == kSignature.size() &&
-              WriteChunk(file.get(), "IHDR", header.data(), header.size());
+    device.write(reinterpret_cast<const char*>(kSignature.data()), kSignature.size());
+    WriteChunk(device, "IHDR", header.data(), header.size());
     for (const Band& band : bands) {
         const std::vector<std::uint8_t>& idat = band.deflated;
-        for (std::size_t at = 0; ok && at < idat.size(); at += kChunkOut)
-            ok = WriteChunk(file.get(), "IDAT", idat.data() + at, std::min(kChunkOut, idat.size() - at));
+        for (std::size_t at = 0; at < idat.size(); at += kChunkOut)
+            WriteChunk(device, "IDAT", idat.data() + at, std::min(kChunkOut, idat.size() - at));
     }
-    ok = ok && WriteChunk(file.get(), "IEND", nullptr, 0);
-    return std::fclose(file.release()) == 0 && ok;
-}
-
-void ReplaceWithPng(const QImage& image, const std::string& fileName) {
-    FileReplacement replacement(fileName);
-    const int fd = replacement.TakeTempDescriptor();
-    const auto closeFirst = qScopeGuard([fd] { ::close(fd); });
-    if (replacement.TempPath().empty() || !WritePng(image, replacement.TempPath()))
-        throw FileError(messages::cannotCreateFile(replacement.ShownPath(), "the file could not be written"));
-    replacement.Commit(fd);
+    WriteChunk(device, "IEND", nullptr, 0);
+    device.ThrowIfFailed();
+    file->Close();
 }
 
 }  // namespace qrp::tool

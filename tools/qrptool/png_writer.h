@@ -13,12 +13,9 @@
 
 namespace qrp::tool {
 
-// Writes `image` (any format; alpha is dropped) to `fileName`. False when the file cannot
-// be written.
-bool WritePng(const QImage& image, const std::string& fileName);
-// The same, into a temporary file that takes the place of `fileName` only when complete
-// (report/file_replacement.h), so a failed write leaves the old file as it was. Throws
-// FileError.
+// Writes `image` (any format; alpha is dropped) into a temporary file that takes the place
+// of `fileName` only when complete (report/file_replacement.h), so a failed write leaves
+// the old file as it was. Throws FileError.
 void ReplaceWithPng(const QImage& image, const std::string& fileName);
 
 }  // namespace qrp::tool

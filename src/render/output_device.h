@@ -1,0 +1,38 @@
+// The device Qt's PDF and SVG writers write on: an output file of ours (FileStream), whose
+// every write is checked. Given a file name, Qt's writers open the file themselves and
+// ignore a full disk, and a printer given no name prints instead; so no output is ever
+// handed to them by name.
+#pragma once
+
+#include <string>
+
+#include <QIODevice>
+
+namespace qrp {
+class FileStream;
+}
+
+namespace qrp::render {
+
+class OutputDevice : public QIODevice {
+  public:
+    // Open for writing on file's descriptor; the file must outlive the device.
+    explicit OutputDevice(FileStream& file);
+
+    // Written straight, in order: a pipe or a terminal takes the bytes as they come.
+    bool isSequential() const override { return true; }
+    // Throws FileError "Cannot create file "<path>". <reason>" with the system's reason
+    // for the first write that failed; nothing when every write succeeded.
+    void ThrowIfFailed() const;
+
+  protected:
+    qint64 readData(char* data, qint64 maxSize) override;
+    qint64 writeData(const char* data, qint64 size) override;
+
+  private:
+    int m_fd;
+    std::string m_path;
+    int m_error = 0;  // errno of the first failed write
+};
+
+}  // namespace qrp::render
