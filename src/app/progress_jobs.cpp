@@ -1,7 +1,6 @@
 #include "progress_jobs.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 
 #include <QCoreApplication>
@@ -18,6 +17,8 @@
 namespace qrp::app {
 
 namespace {
+
+struct ExportCancelled {};
 
 bool Stopped(ProgressMonitor& monitor, const StopRequest& stop) {
     return monitor.Cancelled() || stop.requested;
@@ -77,20 +78,19 @@ TQRPrinter::TQRExportEvent ExportWithProgress(TQRPrinter& document, ViewerDialog
         exporter::PageSource pages = exporter::PagesOf(document);
         // Every page is played twice: once for the base font, once for its text.
         const auto monitor = dialogs.Progress("Exporting...", std::max(2 * pages.PageTotal, 1));
-        bool cancelled = false;
         pages.FetchPage = [&, fetch = pages.FetchPage, fetched = 0](std::int32_t n) mutable {
             monitor->SetValue(fetched++);
             if (Stopped(*monitor, stop)) {
-                cancelled = true;
                 document.Cancel();
+                // Thrown, not "no more pages": the filter must not finish its file, so the
+                // file replacement drops it and a file of that name stays as it was.
+                throw ExportCancelled{};
             }
-            // No page ends the pages early.
-            return cancelled ? nullptr : fetch(n);
+            return fetch(n);
         };
-        exporter::ExportPageText(pages, filter);
-        if (cancelled) {
-            std::error_code ignored;
-            std::filesystem::remove(filter.FileName(), ignored);
+        try {
+            exporter::ExportPageText(pages, filter);
+        } catch (const ExportCancelled&) {
         }
     };
 }

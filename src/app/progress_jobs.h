@@ -28,8 +28,8 @@ void PrintToPdf(TQRPrinter& document, const std::string& pdfPath, std::int32_t f
                 ViewerDialogs& dialogs, const StopRequest& stop);
 
 // The OnExport handler the viewer gives a loaded document: exports the text of its pages
-// (exporter::ExportPageText). A cancelled export removes its unfinished file. The document,
-// the dialogs and the stop request must outlive the handler.
+// (exporter::ExportPageText). A cancelled export writes nothing: a file of the chosen name
+// stays as it was. The document, the dialogs and the stop request must outlive the handler.
 TQRPrinter::TQRExportEvent ExportWithProgress(TQRPrinter& document, ViewerDialogs& dialogs, const StopRequest& stop);
 
 }  // namespace qrp::app
