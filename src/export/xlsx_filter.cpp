@@ -7,7 +7,9 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -77,9 +79,8 @@ int UnnamedTempFile(const std::string& folder) {
     return fd;
 }
 
-bool IsWriteFailure(int error) {
-    return error == ENOSPC || error == EFBIG || error == EDQUOT || error == EIO;
-}
+// Room beyond a sheet's rows for its head, its tail and the workbook's small parts.
+constexpr std::uint64_t kAssemblyRoom = 1 << 20;
 
 std::string DescriptorName(int fd) {
     return "/proc/self/fd/" + std::to_string(fd);
@@ -216,6 +217,8 @@ void TQRExcelWorkbookFilter::FinishSheet() {
     if (!FSheet)
         return;
     CheckRows(true);
+    if (const long size = std::ftell(FSheet->optimize_tmpfile); size > 0)
+        FLargestRows = std::max(FLargestRows, static_cast<std::uint64_t>(size));
     for (std::size_t col = 0; col < FWidths.size(); ++col) {
         if (FWidths[col] > 0) {
             const auto column = static_cast<lxw_col_t>(col);
@@ -232,6 +235,19 @@ void TQRExcelWorkbookFilter::CheckRows(bool flush) {
     errno = 0;
     if (rows && ((flush && std::fflush(rows) != 0) || std::ferror(rows)))
         Fail(messages::systemReason(errno ? errno : EIO));
+}
+
+void TQRExcelWorkbookFilter::EnsureRoomToAssemble() const {
+    // Closing copies each sheet's rows into a new temporary file and that into the
+    // workbook, and the library does not look at those writes: a sheet cut short there
+    // would pass. So the room for the largest sheet is made sure of first.
+    const std::uint64_t needed = FLargestRows + kAssemblyRoom;
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < needed)
+        Fail(messages::systemReason(EFBIG));
+    struct statvfs space {};
+    if (::statvfs(FTempFolder.c_str(), &space) == 0 && std::uint64_t(space.f_bavail) * space.f_frsize < needed)
+        Fail(messages::systemReason(ENOSPC));
 }
 
 lxw_format* TQRExcelWorkbookFilter::NumberFormat(const std::string& format) {
@@ -258,16 +274,14 @@ void TQRExcelWorkbookFilter::CloseOutput() {
     properties.title = title.data();
     properties.created = StampMoment(Report().StampTime);
     Check(workbook_set_properties(FWorkbook, &properties));
+    EnsureRoomToAssemble();
     errno = 0;
     // Closing frees the workbook whatever it returns.
     const lxw_error closed = workbook_close(std::exchange(FWorkbook, nullptr));
     FSheet = nullptr;
     FFormats.clear();
-    // The parts it assembles on closing are written unchecked too; a write that failed
-    // leaves its errno behind.
-    const int error = errno;
-    if (closed != LXW_NO_ERROR || IsWriteFailure(error))
-        Fail(error ? messages::systemReason(error) : lxw_strerror(closed));
+    if (closed != LXW_NO_ERROR)
+        Fail(errno ? messages::systemReason(errno) : lxw_strerror(closed));
     auto* output = static_cast<FileStream*>(FStream.get());
     if (FStagingFd >= 0) {
         std::vector<char> block(1 << 16);

@@ -52,6 +52,7 @@ class TQRExcelWorkbookFilter : public TQRAbstractExportFilter {
     void FinishSheet();
     // Throws when rows of the open sheet could not be stored; flush to know for all of them.
     void CheckRows(bool flush);
+    void EnsureRoomToAssemble() const;
     lxw_format* NumberFormat(const std::string& format);
     [[noreturn]] void Fail(const std::string& reason) const;
     void Check(int error) const;
@@ -64,9 +65,10 @@ class TQRExcelWorkbookFilter : public TQRAbstractExportFilter {
     std::string FSheetBase;
     std::int32_t FSheetPart = 0;  // sheets of one base name: 1, 2, ...
     std::int32_t FPagesBegun = 0;
-    std::int32_t FSheetPage = 0;  // the page whose sheet is open, with SheetPerPage
-    std::uint32_t FRow = 0;       // the next row of the open sheet
-    std::vector<double> FWidths;  // of the open sheet's columns, in characters
+    std::int32_t FSheetPage = 0;     // the page whose sheet is open, with SheetPerPage
+    std::uint32_t FRow = 0;          // the next row of the open sheet
+    std::vector<double> FWidths;     // of the open sheet's columns, in characters
+    std::uint64_t FLargestRows = 0;  // bytes of the largest finished sheet's rows
     std::unordered_map<std::string, lxw_format*> FFormats;
 };
 

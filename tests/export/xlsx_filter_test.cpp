@@ -171,9 +171,23 @@ TEST(XlsxFilter, AFullDiskKeepsTheOldFileAndLeavesNoTemporaries) {
     std::vector<Page> pages;
     for (int n = 0; n < 4; ++n)
         pages.push_back(Column(n * 5000, 5000));
-    // Rows reach the library's temporary files long before the small workbook is written;
-    // larger limits fail while the workbook itself is written.
-    for (const long limit : {64L << 10, 256L << 10}) {
+    // The full sheet's size, from a workbook written without a limit.
+    {
+        TQRExcelWorkbookFilter filter((dir / "free.xlsx").string());
+        Export(filter, pages);
+    }
+    const std::string sizeCommand = std::string(QRP_PYTHON3) +
+                                    " -c \"import sys, zipfile; print(zipfile.ZipFile(sys.argv[1])"
+                                    ".getinfo('xl/worksheets/sheet1.xml').file_size)\" " +
+                                    (dir / "free.xlsx").string();
+    FILE* pipe = ::popen(sizeCommand.c_str(), "r");
+    long sheetSize = 0;
+    ASSERT_EQ(std::fscanf(pipe, "%ld", &sheetSize), 1);
+    ::pclose(pipe);
+    // A small limit stops the rows on their way to the library's temporary file; one just
+    // below the sheet's size lets the rows through and stops the sheet as it is assembled
+    // for the workbook. Both writes go unchecked in the library.
+    for (const long limit : {64L << 10, sheetSize - 10}) {
         const std::string error = qrp::test::RunInChild({.user = std::nullopt, .fileSizeLimit = limit}, [&] {
             ::setenv("TMPDIR", temp.c_str(), 1);
             TQRExcelWorkbookFilter filter(out.string());
