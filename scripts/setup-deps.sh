@@ -2,12 +2,13 @@
 # Installs the Debian packages the build, the tests and the viewer need.
 # Skips apt entirely when everything is already present.
 #   --fidelity  also the reference renderers scripts/fidelity.sh compares with (LibreOffice
-#               Draw and Inkscape: large, and not needed to build or test)
+#               Draw and Inkscape) and LibreOffice Calc, the second reader of the exported
+#               workbooks: large, and not needed to build or test
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
-  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
+  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libxlsxwriter-dev python3-openpyxl
   qt6-base-dev qt6-svg-dev libgl1-mesa-dev libxkbcommon-dev
   libqt6svg6 qt6-qpa-plugins
   xvfb xauth imagemagick poppler-utils openbox xdotool x11-utils
@@ -17,7 +18,7 @@ packages=(
   acl strace
   dpkg-dev file lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin man-db
 )
-[ "${1:-}" = "--fidelity" ] && packages+=(libreoffice-draw-nogui inkscape)
+[ "${1:-}" = "--fidelity" ] && packages+=(libreoffice-draw-nogui libreoffice-calc-nogui inkscape)
 
 missing=()
 for p in "${packages[@]}"; do

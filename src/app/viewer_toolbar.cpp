@@ -12,6 +12,7 @@
 #include "export/csv_filter.h"
 #include "export/html_filter.h"
 #include "export/text_filter.h"
+#include "export/xlsx_filter.h"
 #include "preview/preview.h"
 #include "spin_edit.h"
 #include "viewer_window.h"
@@ -153,6 +154,7 @@ void TTav_FolivexFrm::BuildComponents() {
     QRCSVFilter1 = std::make_unique<exporter::TQRCSVFilter>();
     QRCSVFilter1->SetSeparator(',');
     QRHTMLFilter1 = std::make_unique<exporter::TQRHTMLFilter>();
+    QRXLSXFilter1 = std::make_unique<exporter::TQRXLSXFilter>();
 
     Wire(sbFirstPage, &TTav_FolivexFrm::sbFirstPageClick);
     Wire(sbPreviousPage, &TTav_FolivexFrm::sbPreviousPageClick);

@@ -24,6 +24,7 @@
 #include "export/filter_library.h"
 #include "export/html_filter.h"
 #include "export/text_filter.h"
+#include "export/xlsx_filter.h"
 #include "preview/preview.h"
 #include "print/qt_printer.h"
 #include "progress_jobs.h"

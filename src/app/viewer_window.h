@@ -41,6 +41,7 @@ namespace qrp::exporter {
 class TQRTextFilter;
 class TQRCSVFilter;
 class TQRHTMLFilter;
+class TQRXLSXFilter;
 }  // namespace qrp::exporter
 
 namespace qrp::preview {
@@ -235,6 +236,7 @@ class TTav_FolivexFrm : public QWidget {
     std::unique_ptr<exporter::TQRTextFilter> QRTextFilter1;
     std::unique_ptr<exporter::TQRCSVFilter> QRCSVFilter1;
     std::unique_ptr<exporter::TQRHTMLFilter> QRHTMLFilter1;
+    std::unique_ptr<exporter::TQRXLSXFilter> QRXLSXFilter1;
 };
 
 }  // namespace qrp::app

@@ -30,6 +30,13 @@ struct TFont {
     bool Italic = false;
 };
 
+// What a driver knows of the report besides its pages, for the formats that keep document
+// properties. A driver sets it before BeginExport.
+struct TReportFacts {
+    std::string Title;     // UTF-8
+    double StampTime = 0;  // when the report was made: days since 1899-12-30, local time; 0 unknown
+};
+
 class TQRExportFilter {
   public:
     // Stores the name only; a filter touches its output first in BeginExport. Every filter
@@ -65,11 +72,14 @@ class TQRExportFilter {
     // driver sets it before BeginExport.
     const std::string& TextEncoding() const { return FTextEncoding; }
     void SetTextEncoding(std::string encoding) { FTextEncoding = std::move(encoding); }
+    const TReportFacts& Report() const { return FReport; }
+    void SetReport(TReportFacts report) { FReport = std::move(report); }
 
   protected:
     bool FActive = false;
     std::string FFileName;
     std::string FTextEncoding;
+    TReportFacts FReport;
 };
 
 // A class reference: makes a filter of one kind for an output file name.

@@ -2,14 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ctime>
 #include <map>
 #include <optional>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
 #include "emf/player.h"
 #include "page_text_device.h"
 #include "report/rounding.h"
+#include "sheet_cell.h"
 #include "text_encoding.h"
 
 namespace qrp::exporter {
@@ -74,7 +77,24 @@ class BaseFontTally {
 }  // namespace
 
 PageSource PagesOf(TQRPrinter& document) {
-    return {document.PageTotal(), [&document](std::int32_t n) { return document.FetchPage(n); }, document.PageScale()};
+    return {document.PageTotal(), [&document](std::int32_t n) { return document.FetchPage(n); }, document.PageScale(),
+            ReportFactsOf(document.Pages(), document.Title)};
+}
+
+TReportFacts ReportFactsOf(const TQRPageList& pages, std::string title) {
+    double stamp = pages.Header().StampTime;
+    if (!IsDayCountDate(stamp)) {
+        const TQRStream* stream = pages.Stream();
+        struct stat info {};
+        std::time_t moment = std::time(nullptr);
+        if (stream && stream->FileDescriptor() >= 0 && ::fstat(stream->FileDescriptor(), &info) == 0)
+            moment = info.st_mtim.tv_sec;
+        std::tm local{};
+        localtime_r(&moment, &local);
+        // The local wall clock counted as if it were UTC gives the local day count.
+        stamp = static_cast<double>(timegm(&local)) / 86400 + kUnixEpochDay;
+    }
+    return {std::move(title), stamp};
 }
 
 long double PageSource::Scale() const {
@@ -83,7 +103,7 @@ long double PageSource::Scale() const {
 
 void ExportPageText(const PageSource& pages, TQRExportFilter& filter, const PageTextOptions& options) {
     // Made first: an unknown character set fails before the filter creates its file.
-    TextEncoder encoder(options.Encoding);
+    TextEncoder encoder(filter.TextEncoding().empty() ? options.Encoding : filter.TextEncoding());
     const long double scale = pages.Scale();
 
     BaseFontTally tally;
@@ -99,6 +119,7 @@ void ExportPageText(const PageSource& pages, TQRExportFilter& filter, const Page
     }
 
     filter.SetTextEncoding(encoder.Encoding());
+    filter.SetReport(pages.Report);
     if (!filter.Active())
         filter.BeginExport(RoundToInt32(first.widthPx / scale), RoundToInt32(first.heightPx / scale), tally.Winner());
     const auto send = [&filter](const PageTextItem& item) {

@@ -15,6 +15,7 @@
 
 #include "export_filter.h"
 #include "report/document.h"
+#include "report/page_list.h"
 #include "report/page_picture.h"
 
 namespace qrp::exporter {
@@ -35,9 +36,17 @@ struct PageSource {
     long double ScaleX = 0;
     // ScaleX as the pages are read: with that screen in place of a scale that is none.
     long double Scale() const;
+    // Handed to the filter before BeginExport.
+    TReportFacts Report = {};
 };
 
-// The document's pages at their own scale (PageScale); the document must outlive the source.
+// The facts of a report in `pages` titled `title`. Its stamp is the header's; a header
+// whose stamp is no date (0 from a careless writer) gives the report file's modification
+// time instead, and a report in memory the current time.
+TReportFacts ReportFactsOf(const TQRPageList& pages, std::string title);
+
+// The document's pages at their own scale (PageScale), titled with its Title; the document
+// must outlive the source.
 PageSource PagesOf(TQRPrinter& document);
 
 // Plays the protocol: BeginExport (unless the filter is Active already) with page 1's
@@ -46,7 +55,9 @@ PageSource PagesOf(TQRPrinter& document);
 // (size, colour) that the most items of the report use, ties going to the one seen
 // first, with the face and style of its first item; 10 points black without text.
 // Every page is played twice, once to find the base font, once to send the items.
-// Throws what the pages, the encoder and the filter throw; the filter stays the caller's.
+// The text goes in the character set the filter names for itself (TextEncoding), if any,
+// else in options.Encoding. Throws what the pages, the encoder and the filter throw; the
+// filter stays the caller's.
 void ExportPageText(const PageSource& pages, TQRExportFilter& filter, const PageTextOptions& options = {});
 
 // The OnExport handler that exports `document` with these options; the document must

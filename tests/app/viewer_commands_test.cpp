@@ -86,10 +86,13 @@ TEST_F(ViewerTest, SaveOffersTheLibrarysFormatsThenPdfAndEachIndexWritesItsForma
     const std::string library = exporter::FilterLibrary().BuildSaveFilter();
     const auto out = [this](const char* name) { return (m_scratch / name).string(); };
     m_dialogs->FileAnswers = {app::FileChoice{out("t.txt"), 2}, app::FileChoice{out("c.csv"), 3},
-                              app::FileChoice{out("h.htm"), 4}, app::FileChoice{out("doc"), 5}};
-    for (int i = 0; i < 4; ++i)
+                              app::FileChoice{out("h.htm"), 4}, app::FileChoice{out("x.xlsx"), 5},
+                              app::FileChoice{out("doc"), 6}};
+    for (int i = 0; i < 5; ++i)
         w.Save->click();
     EXPECT_EQ(m_dialogs->FileFilters.front(), library + "|PDF document (*.PDF)|*.PDF");
+    EXPECT_TRUE(library.ends_with("|HTML document (*.HTM)|*.HTM|Excel workbook (*.xlsx)|*.xlsx")) << library;
+    EXPECT_EQ(Head(out("x.xlsx"), 2), "PK");  // a zip container
     EXPECT_TRUE(m_dialogs->Messages.empty()) << m_dialogs->Messages.front();
     // Blank pages have no text: the export files exist and stay short.
     EXPECT_TRUE(std::filesystem::exists(out("t.txt")));
@@ -127,6 +130,12 @@ TEST_F(ViewerTest, ACancelledExportLeavesNoFileBehind) {
     EXPECT_EQ(m_dialogs->ProgressLabels, std::vector<std::string>{"Exporting..."});
     EXPECT_FALSE(std::filesystem::exists(m_scratch / "t.txt"));
     EXPECT_TRUE(Document().CancelRequested());
+    // A file the cancelled export was to replace stays as it was.
+    const std::filesystem::path old = m_scratch / "old.xlsx";
+    WriteFileBytes(old, {'o', 'l', 'd'});
+    m_dialogs->FileAnswers.push_back(app::FileChoice{old.string(), 5});
+    w.Save->click();
+    EXPECT_EQ(ReadFileBytes(old), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
 }
 
 // Cancelled once the output is begun: nothing is put in place, and an old file reached
@@ -147,11 +156,11 @@ TEST_F(ViewerTest, NoFormatIsSavedOntoTheReportBeingShown) {
     const std::string shown = WriteReport("shown.qrp", 3);
     const auto before = ReadFileBytes(shown);
     auto& w = ShowWindow(shown);
-    for (int format = 1; format <= 5; ++format)
+    for (int format = 1; format <= 6; ++format)
         m_dialogs->FileAnswers.push_back(app::FileChoice{shown, format});
-    for (int format = 1; format <= 5; ++format)
+    for (int format = 1; format <= 6; ++format)
         w.Save->click();
-    ASSERT_EQ(m_dialogs->Messages.size(), 5u);
+    ASSERT_EQ(m_dialogs->Messages.size(), 6u);
     for (const std::string& message : m_dialogs->Messages)
         EXPECT_NE(message.find("is the report being shown"), std::string::npos) << message;
     EXPECT_EQ(ReadFileBytes(shown), before);

@@ -1,5 +1,6 @@
 // qrptool export: the same files as the page text driver writes through the document,
 // the separator and character set options, and its usage errors.
+#include <cstdio>
 #include <iconv.h>
 
 #include <gtest/gtest.h>
@@ -97,7 +98,35 @@ TEST_F(ExportCommand, ErrorsAndUsage) {
 
     const auto help = RunQrptool({"export", "--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.starts_with("usage: qrptool export FILE --format text|csv|html -o OUT")) << help.out;
+    EXPECT_TRUE(help.out.starts_with("usage: qrptool export FILE --format text|csv|html|xlsx -o OUT")) << help.out;
+
+    EXPECT_EQ(run({"--format", "xlsx", "--encoding", "CP950"}).status, 2);  // a workbook is Unicode
+    EXPECT_EQ(run({"--format", "csv", "--sheet-per-page"}).status, 2);
+}
+
+// The workbook holds the CSV's cells, in Unicode whatever the locale, numbers as numbers.
+TEST_F(ExportCommand, WorkbookCellsAreTheCsvCells) {
+    out = dir / "sales.xlsx";  // the reader goes by the extension
+    Export({"--format", "xlsx"});
+    const std::string command = std::string(QRP_PYTHON3) + " " + QRP_XLSX_CELLS + " '" + out.string() + "' 2>&1";
+    const auto readBack = [&] {
+        std::string text;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        char buffer[4096];
+        while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+            text.append(buffer, n);
+        ::pclose(pipe);
+        return text;
+    };
+    const std::string cells = readBack();
+    for (const char* line : {"title\tsales.qrp\n", "sheet\tsales\t9\n", "cell\tsales!B1\ts\tSales report\tGeneral\n",
+                             "cell\tsales!C3\tn\t1.5\t0.00\n", "cell\tsales!B7\tn\t14.5\t0.00\n",
+                             "cell\tsales!A8\ts\tCafé\tGeneral\n", "cell\tsales!A9\ts\t合計金額\tGeneral\n"})
+        EXPECT_NE(cells.find(line), std::string::npos) << line << cells;
+    Export({"--format", "xlsx", "--sheet-per-page"});
+    const std::string pages = readBack();
+    EXPECT_NE(pages.find("sheet\tPage 1\t6\n"), std::string::npos) << pages;
+    EXPECT_NE(pages.find("cell\tPage 2!A3\ts\t合計金額\tGeneral\n"), std::string::npos) << pages;
 }
 
 }  // namespace

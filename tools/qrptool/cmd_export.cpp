@@ -2,6 +2,7 @@
 // Save through an export format writes it.
 #include <algorithm>
 #include <clocale>
+#include <filesystem>
 #include <memory>
 
 #include "command.h"
@@ -10,6 +11,7 @@
 #include "export/html_filter.h"
 #include "export/page_text_driver.h"
 #include "export/text_filter.h"
+#include "export/xlsx_filter.h"
 #include "options.h"
 #include "report/document.h"
 #include "report/page_list.h"
@@ -28,7 +30,9 @@ std::string ExtensionOf(const std::string& format) {
         return "CSV";
     if (format == "html")
         return "HTM";
-    throw UsageError{"--format must be text, csv or html, not '" + format + "'"};
+    if (format == "xlsx")
+        return "xlsx";
+    throw UsageError{"--format must be text, csv, html or xlsx, not '" + format + "'"};
 }
 
 char SeparatorOf(const std::string& text) {
@@ -42,17 +46,24 @@ char SeparatorOf(const std::string& text) {
 }  // namespace
 
 int RunExport(const Args& args) {
-    const ParsedArgs parsed = ParseArgs(args, {"-o", "--output", "--format", "--separator", "--encoding"}, {});
+    const ParsedArgs parsed =
+        ParseArgs(args, {"-o", "--output", "--format", "--separator", "--encoding"}, {"--sheet-per-page"});
     if (parsed.positional.size() != 1)
         throw UsageError{"expected one report file"};
     const std::string output = parsed.Output("OUT");
     const std::string format = parsed.Value("--format");
     if (format.empty())
-        throw UsageError{"missing --format text|csv|html"};
+        throw UsageError{"missing --format text|csv|html|xlsx"};
     const std::string extension = ExtensionOf(format);
     const std::string separator = parsed.Value("--separator");
     if (!separator.empty() && format != "csv")
         throw UsageError{"--separator applies to --format csv only"};
+    // A workbook holds Unicode: its text needs no character set.
+    if (!parsed.Value("--encoding").empty() && format == "xlsx")
+        throw UsageError{"--encoding does not apply to --format xlsx"};
+    const bool sheetPerPage = parsed.Has("--sheet-per-page");
+    if (sheetPerPage && format != "xlsx")
+        throw UsageError{"--sheet-per-page applies to --format xlsx only"};
 
     // As at the viewer's start: the library first, then the formats in the order the
     // Save dialog lists them.
@@ -60,6 +71,7 @@ int RunExport(const Args& args) {
     TQRTextFilter textFormat;
     TQRCSVFilter csvFormat;
     TQRHTMLFilter htmlFormat;
+    TQRXLSXFilter xlsxFormat;
     if (!separator.empty())
         csvFormat.SetSeparator(SeparatorOf(separator));
 
@@ -68,11 +80,14 @@ int RunExport(const Args& args) {
     TQRPageList list;
     list.OpenReport(parsed.positional[0]);
     list.RefuseAsOutput(output);
-    const PageSource pages{list.PageTotal(), [&list](std::int32_t n) { return list.FetchPage(n); }, kFilePageScale};
+    const PageSource pages{list.PageTotal(), [&list](std::int32_t n) { return list.FetchPage(n); }, kFilePageScale,
+                           ReportFactsOf(list, std::filesystem::path(parsed.positional[0]).filename().string())};
     const auto& filters = FilterLibrary().Filters();
     // Every extension ExtensionOf names is registered above.
     const auto entry = std::ranges::find(filters, extension, &TQRExportFilterLibraryEntry::Extension);
     const std::unique_ptr<TQRExportFilter> filter = entry->FilterType(output);
+    if (auto* workbook = dynamic_cast<TQRExcelWorkbookFilter*>(filter.get()))
+        workbook->SetSheetPerPage(sheetPerPage);
     ExportPageText(pages, *filter, {parsed.Value("--encoding")});
     return 0;
 }

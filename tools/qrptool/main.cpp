@@ -32,12 +32,14 @@ const Command kCommands[] = {
      "usage: qrptool check FILE\n"
      "Exits 0 only when every page of FILE is a valid picture.\n",
      qrp::tool::RunCheck},
-    {"export", "write a report's text as a text, CSV or HTML file",
-     "usage: qrptool export FILE --format text|csv|html -o OUT [--separator C] [--encoding NAME]\n"
+    {"export", "write a report's text as a text, CSV, HTML or Excel workbook file",
+     "usage: qrptool export FILE --format text|csv|html|xlsx -o OUT [--separator C] [--encoding NAME]\n"
+     "                      [--sheet-per-page]\n"
      "Writes the text of every page through the export format, as the viewer's Save does.\n"
      "--separator sets the CSV field separator (one character, or \\t; default ,).\n"
      "--encoding names the output character set as iconv knows it (BIG5, CP950, ...);\n"
-     "the default is the locale's, UTF-8 in the C locale.\n",
+     "the default is the locale's, UTF-8 in the C locale. A workbook is always Unicode.\n"
+     "--sheet-per-page puts each page of a workbook on a sheet of its own.\n",
      qrp::tool::RunExport},
     {"text", "write a report's text in reading order",
      "usage: qrptool text FILE [--page N] [-o OUT]\n"
