@@ -5,11 +5,14 @@
 //    its first match, on page 10, is painted with the match marked;
 //  - all matches counted: until the search has been through every page (50,000 matches);
 //  - next page after a search: turning to the next page, marks and all, until it is painted.
+// The search reads pages on every core the process may run on ("threads"): compare cores
+// with `taskset -c 0` and `taskset -c 0,1`.
 #include <memory>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QThread>
 #include <QToolButton>
 #include <QWindow>
 
@@ -115,6 +118,7 @@ void BM_AllMatchesCounted(benchmark::State& state) {
     TimeQuery(state, view, QStringLiteral("/3"),
               [&] { return !view.Finder->Matches().empty() && !view.Finder->Searching(); });
     state.counters["matches"] = static_cast<double>(view.Finder->Matches().size());
+    state.counters["threads"] = QThread::idealThreadCount();
 }
 BENCHMARK(BM_AllMatchesCounted)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <exception>
 
+#include <QThread>
+
 #include "export/page_text_driver.h"
 #include "report/document.h"
 
@@ -60,7 +62,8 @@ void SearchWorker::Start(TQRPrinter& document, exporter::TextQuery query) {
                     lastProgress = Clock::now();
                     Post(generation, [this, page, total = pages.PageTotal] { OnProgress(page, total); });
                     return !m_stop;
-                });
+                },
+                static_cast<unsigned>(QThread::idealThreadCount()));
         } catch (const std::exception& failure) {
             error = failure.what();
         }
