@@ -165,7 +165,11 @@ void QtPrinter::BeginDoc() {
     output.setDocName(QString::fromStdString(m_title));
     // A PDF printer keeps no duplex setting: the ticket carries the device's.
     job->ticket = {output.docName(), device.pageLayout(), device.copyCount(), device.duplex(), m_jobOptions};
-    output.setCreator("qrpview");
+    output.setCreator(m_pdfMetadata.Creator);
+    if (!m_pdfMetadata.Title.isEmpty())
+        output.setDocName(m_pdfMetadata.Title);
+    if (m_pdfMetadata.Archival)
+        output.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
     if (!job->painter.begin(&output)) {
         QFile::remove(job->file);
         throw PrinterError(messages::printerNotValid());
@@ -191,6 +195,7 @@ void QtPrinter::FinishJob(bool deliver) {
         try {
             if (!written)
                 throw FileError(messages::cannotCreateFile(job->file.toStdString(), "the PDF could not be written"));
+            render::StampPdfFile(QFile::encodeName(job->file).toStdString(), m_pdfMetadata.Created);
             m_lastJob = m_target->Deliver(job->file, job->ticket, m_current);
         } catch (...) {
             failure = std::current_exception();

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <sys/mman.h>
 
+#include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -95,15 +96,19 @@ bool RenderToSvg(EmfBytes emf, const RasterSize& size, const QString& fileName) 
     return painter.end();
 }
 
-bool RenderToPdf(EmfBytes emf, const QString& fileName) {
+bool RenderToPdf(EmfBytes emf, const QString& fileName, const PdfMetadata& metadata) {
     const QSizeF mm = FrameSizeMm(emf);
     QPdfWriter pdf(fileName);
+    ApplyPdfMetadata(pdf, metadata);
     pdf.setPageLayout(QPageLayout(QPageSize(mm, QPageSize::Millimeter), QPageLayout::Portrait, QMarginsF()));
     QPainter painter;
     if (!painter.begin(&pdf))
         return false;
     DrawPage(painter, emf, QRectF(0, 0, pdf.width(), pdf.height()));
-    return painter.end();
+    if (!painter.end())
+        return false;
+    StampPdfFile(QFile::encodeName(fileName).toStdString(), metadata.Created);
+    return true;
 }
 
 }  // namespace qrp::render

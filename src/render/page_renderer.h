@@ -16,6 +16,7 @@
 #include <QSizeF>
 
 #include "emf/player.h"
+#include "pdf_metadata.h"
 
 class QPainter;
 
@@ -44,7 +45,8 @@ QImage RenderToImage(EmfBytes emf, const RasterSize& size);
 // the file cannot be written.
 bool RenderToSvg(EmfBytes emf, const RasterSize& size, const QString& fileName);
 
-// A one-page PDF of the frame's physical size, vector graphics and real text.
-bool RenderToPdf(EmfBytes emf, const QString& fileName);
+// A one-page PDF of the frame's physical size, vector graphics and real text, with the
+// metadata's title, creator and date (throws FileError when the date cannot be put in).
+bool RenderToPdf(EmfBytes emf, const QString& fileName, const PdfMetadata& metadata = {});
 
 }  // namespace qrp::render

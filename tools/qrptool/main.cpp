@@ -85,9 +85,10 @@ const Command kCommands[] = {
      [](const qrp::tool::Args& args) { return qrp::tool::RunPrintCommand("print", args); }},
     {"pdf", "write a report's pages into a PDF file",
      "usage: qrptool pdf FILE -o OUT.pdf [--from A] [--to B] [--pages LIST] [--odd | --even] [--reverse]\n"
-     "                    [--scale stretch|fit|actual] [--landscape | --portrait]\n"
+     "                    [--scale stretch|fit|actual] [--landscape | --portrait] [--pdfa]\n"
      "Prints pages A to B (default: all) into OUT.pdf through the same path as print, with\n"
-     "its page options.\n",
+     "its page options. The PDF's title is the report's file name and its creation date the\n"
+     "report's own; --pdfa writes PDF/A-1b, for archives.\n",
      [](const qrp::tool::Args& args) { return qrp::tool::RunPrintCommand("pdf", args); }},
     {"printers", "list the installed printers",
      "usage: qrptool printers\n"
