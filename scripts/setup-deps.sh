@@ -15,6 +15,7 @@ packages=(
   fontconfig fonts-dejavu-core fonts-arphic-uming fonts-arphic-ukai fonts-liberation2
   librsvg2-bin emf2svg
   dpkg-dev file lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin man-db
+  recollcmd
 )
 [ "${1:-}" = "--fidelity" ] && packages+=(libreoffice-draw-nogui inkscape)
 
