@@ -13,7 +13,6 @@
 
 #include "print_checks.h"
 #include "qrp_version.h"
-#include "report/qrp_format.h"
 #include "support/test_paths.h"
 
 namespace qrp::print {
@@ -22,22 +21,9 @@ namespace {
 // 2019-03-04 05:06:07 as days since 1899-12-30.
 constexpr double kStamp = 43528 + (5 * 3600 + 6 * 60 + 7) / 86400.0;
 
-void WriteStamp(const std::filesystem::path& report, double stamp) {
-    std::fstream file(report, std::ios::in | std::ios::out | std::ios::binary);
-    file.seekp(header128::kStampTime);
-    char bytes[sizeof stamp];
-    std::memcpy(bytes, &stamp, sizeof stamp);
-    file.write(bytes, sizeof bytes);
-}
-
 std::string FileText(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), {}};
-}
-
-// pdfinfo's report, its complaints included.
-std::string PdfInfo(const std::filesystem::path& pdf) {
-    return test::Run("pdfinfo -isodates " + test::Quoted(pdf.string()) + " 2>&1").out;
 }
 
 class ZoneSetting {
@@ -62,7 +48,7 @@ TEST(PdfMetadata, EveryPdfCarriesTheReportsNameCreatorAndStamp) {
     const test::ScratchDir dir;
     const auto report = dir / "march report.qrp";
     test::WriteTextReport(report, 2);
-    WriteStamp(report, kStamp);
+    test::WriteReportStamp(report, kStamp);
     const auto pdf = dir / "out.pdf", archive = dir / "archive.pdf", page = dir / "page.pdf";
     // The stamp is the local time of day where the report is read.
     for (const auto& [zone, expectedDate] :
@@ -75,7 +61,7 @@ TEST(PdfMetadata, EveryPdfCarriesTheReportsNameCreatorAndStamp) {
         ASSERT_EQ(test::Qrptool({"render", report.string(), "-o", page.string()}).status, 0);
         for (const auto& made : {pdf, archive, page}) {
             SCOPED_TRACE(made.filename().string());
-            const std::string info = PdfInfo(made);
+            const std::string info = test::PdfInfo(made);
             EXPECT_EQ(info.find("Error"), std::string::npos) << info;
             EXPECT_NE(info.find("Title:           march report.qrp\n"), std::string::npos) << info;
             EXPECT_NE(info.find("Creator:         qrpview " QRP_VERSION "\n"), std::string::npos) << info;
@@ -92,12 +78,13 @@ TEST(PdfMetadata, EveryPdfCarriesTheReportsNameCreatorAndStamp) {
 
     // A header with no date in it: the file's own time stands in.
     const ZoneSetting utc("UTC");
-    WriteStamp(report, std::numeric_limits<double>::quiet_NaN());
+    test::WriteReportStamp(report, std::numeric_limits<double>::quiet_NaN());
     const timespec noon{1262347200, 0};  // 2010-01-01 12:00 UTC
     const timespec times[2] = {noon, noon};
     ASSERT_EQ(::utimensat(AT_FDCWD, report.c_str(), times, 0), 0);
     ASSERT_EQ(test::Qrptool({"pdf", report.string(), "-o", pdf.string()}).status, 0);
-    EXPECT_NE(PdfInfo(pdf).find("CreationDate:    2010-01-01T12:00:00Z\n"), std::string::npos) << PdfInfo(pdf);
+    EXPECT_NE(test::PdfInfo(pdf).find("CreationDate:    2010-01-01T12:00:00Z\n"), std::string::npos)
+        << test::PdfInfo(pdf);
 }
 
 }  // namespace
