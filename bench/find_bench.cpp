@@ -3,13 +3,17 @@
 // offscreen platform:
 //  - first match shown: from the query typed (the typing pause included) until the page of
 //    its first match, on page 10, is painted with the match marked;
-//  - all matches counted: until the search has been through every page (50,000 matches);
+//  - all matches counted: until the search has been through every page (50,000 matches),
+//    in the report saved plain and packed;
 //  - next page after a search: turning to the next page, marks and all, until it is painted.
+// The search reads pages on every core the process may run on ("threads"): compare cores
+// with `taskset -c 0` and `taskset -c 0,1`.
 #include <memory>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QThread>
 #include <QToolButton>
 #include <QWindow>
 
@@ -30,8 +34,10 @@ constexpr int kPages = 1000;
 
 class FindView {
   public:
-    FindView() : m_report(std::filesystem::temp_directory_path() / ("qrp-find-bench-" + std::to_string(getpid()))) {
-        bench::WriteTextReport(m_report, kPages);
+    explicit FindView(bool packed)
+        : m_report(std::filesystem::temp_directory_path() /
+                   ("qrp-find-bench-" + std::to_string(getpid()) + (packed ? "-packed" : ""))) {
+        bench::WriteTextReport(m_report, kPages, packed);
         m_document = std::make_unique<TQRPrinter>(std::make_unique<test::FakePrinter>());
         m_document->Load(m_report.string());
         m_window.resize(1000, 840);
@@ -79,9 +85,16 @@ class FindView {
     QWidget m_window;
 };
 
-FindView& View() {
-    static FindView view;
-    return view;
+// One view at a time: the plain report's, or the packed one's.
+FindView& View(bool packed = false) {
+    static std::unique_ptr<FindView> view;
+    static bool viewPacked = false;
+    if (!view || viewPacked != packed) {
+        view.reset();
+        view = std::make_unique<FindView>(packed);
+        viewPacked = packed;
+    }
+    return *view;
 }
 
 // Times, from page 1 without a search, a query until `done` holds.
@@ -111,12 +124,13 @@ void BM_FirstMatchShown(benchmark::State& state) {
 BENCHMARK(BM_FirstMatchShown)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_AllMatchesCounted(benchmark::State& state) {
-    FindView& view = View();
+    FindView& view = View(state.range(0) != 0);
     TimeQuery(state, view, QStringLiteral("/3"),
               [&] { return !view.Finder->Matches().empty() && !view.Finder->Searching(); });
     state.counters["matches"] = static_cast<double>(view.Finder->Matches().size());
+    state.counters["threads"] = QThread::idealThreadCount();
 }
-BENCHMARK(BM_AllMatchesCounted)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_AllMatchesCounted)->ArgName("packed")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_NextPageAfterSearch(benchmark::State& state) {
     FindView& view = View();

@@ -35,8 +35,10 @@ inline std::vector<std::uint8_t> TextPage(int number) {
     return page.Finish();
 }
 
-inline void WriteTextReport(const std::filesystem::path& path, int pages) {
+// packed: as a report saved with compression on.
+inline void WriteTextReport(const std::filesystem::path& path, int pages, bool packed = false) {
     qrp::TQRPageList list;
+    list.SetCompression(packed);
     list.AttachStream(std::make_unique<qrp::TQRStream>(100000));
     for (int n = 1; n <= pages; ++n)
         list.AppendPage(*qrp::PagePicture::FromBytes(TextPage(n)));

@@ -23,6 +23,8 @@ through which other programs show and print reports.")
 # them pages are still drawn, in whatever fonts fontconfig picks.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, fonts-arphic-uming, fonts-arphic-ukai, fonts-dejavu-core")
+# The desktop search the package configures for report files (data/recoll).
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "recoll")
 # libqrpviewer's shlibs file and the ldconfig trigger.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")

@@ -17,6 +17,7 @@ packages=(
   librsvg2-bin emf2svg
   acl strace
   dpkg-dev file lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin man-db
+  recollcmd
 )
 [ "${1:-}" = "--fidelity" ] && packages+=(libreoffice-draw-nogui libreoffice-calc-nogui inkscape)
 

@@ -12,6 +12,7 @@
 #include "export/page_text_driver.h"
 #include "host_setup.h"
 #include "print/pdf_printer.h"
+#include "render/pdf_metadata.h"
 #include "report/host_hooks.h"
 
 namespace qrp::app {
@@ -65,7 +66,9 @@ void PrintToPdf(TQRPrinter& document, const std::string& pdfPath, std::int32_t f
         throw FileError(messages::cannotCreateFile(folder.path().toStdString(), folder.errorString().toStdString()));
     const std::string copy = QFile::encodeName(folder.filePath(QStringLiteral("report.qrp"))).toStdString();
     document.Save(copy);
-    TQRPrinter pdf(std::make_unique<print::PdfPrinter>(pdfPath));
+    auto printer = std::make_unique<print::PdfPrinter>(pdfPath);
+    printer->SetPdfMetadata(render::ReportPdfMetadata(document.Title, document.Pages().Header().StampTime));
+    TQRPrinter pdf(std::move(printer));
     pdf.Load(copy);
     pdf.Title = document.Title;
     pdf.SetOrientation(document.Orientation());

@@ -2,6 +2,9 @@
 
 #include <chrono>
 #include <exception>
+#include <sys/resource.h>
+
+#include <QThread>
 
 #include "export/page_text_driver.h"
 #include "report/document.h"
@@ -12,6 +15,7 @@ namespace {
 
 // Progress goes to the window no oftener than this; matches go at once.
 constexpr std::chrono::milliseconds kProgressInterval{40};
+constexpr int kSearchNice = 5;
 
 }  // namespace
 
@@ -46,6 +50,10 @@ void SearchWorker::Start(TQRPrinter& document, exporter::TextQuery query) {
     const std::uint64_t generation = m_generation;
     const exporter::PageSource pages = exporter::PagesOf(document);
     m_thread = std::thread([this, generation, pages, query = std::move(query)] {
+        // Below the window's own thread, and so are the page threads it starts (a Linux
+        // thread's nice value is its own and passes to the threads it creates): the first
+        // match is painted at once while the rest of the report is still being searched.
+        ::setpriority(PRIO_PROCESS, 0, kSearchNice);
         using Clock = std::chrono::steady_clock;
         auto lastProgress = Clock::now();
         std::string error;
@@ -60,7 +68,8 @@ void SearchWorker::Start(TQRPrinter& document, exporter::TextQuery query) {
                     lastProgress = Clock::now();
                     Post(generation, [this, page, total = pages.PageTotal] { OnProgress(page, total); });
                     return !m_stop;
-                });
+                },
+                static_cast<unsigned>(QThread::idealThreadCount()));
         } catch (const std::exception& failure) {
             error = failure.what();
         }

@@ -1,7 +1,8 @@
 // Finds text in a document's pages on a thread of its own, so that typing never waits for
 // a long report. Pages are fetched through the document (each fetch holds the page list's
-// lock for that page only) and read and searched outside any lock. What the thread finds
-// comes back on the GUI thread, page by page, as soon as a page is done.
+// lock while it reads that page's bytes only) and unpacked, read and searched outside any
+// lock, on as many threads as there are cores. What the thread finds comes back on the GUI
+// thread, page by page in page order, as soon as a page and those before it are done.
 #pragma once
 
 #include <atomic>

@@ -4,6 +4,7 @@
 #include <functional>
 #include <limits>
 
+#include "ordered_pool.h"
 #include "unicode_text.h"
 
 namespace qrp::exporter {
@@ -11,6 +12,14 @@ namespace qrp::exporter {
 namespace {
 
 constexpr std::size_t kBetweenRuns = std::numeric_limits<std::size_t>::max();
+// Pages searched ahead of the one handed over, per thread: enough that no thread waits for
+// a slower page before it, few enough that a cancelled search stops at once.
+constexpr unsigned kPagesAheadPerThread = 4;
+
+struct SearchedPage {
+    PageText text;
+    std::vector<TextMatch> matches;
+};
 
 char32_t Comparable(char32_t c, bool matchCase) {
     if (c == U'\t')
@@ -96,17 +105,26 @@ std::vector<TextMatch> TextQuery::FindIn(const PageText& text, std::int32_t page
 }
 
 std::uint64_t SearchReport(const PageSource& pages, const TextQuery& query, const PageMatchesEvent& onPage,
-                           std::uint64_t maxRunsPerPage) {
+                           unsigned threads, std::uint64_t maxRunsPerPage) {
     const double pixelsPerInch = static_cast<double>(pages.Scale() * 254);
+    OrderedPool<std::optional<SearchedPage>> pool(
+        threads, pages.PageTotal, kPagesAheadPerThread * std::max(threads, 1u),
+        [&](std::int64_t item) -> std::optional<SearchedPage> {
+            const auto n = static_cast<std::int32_t>(item);
+            const std::unique_ptr<PagePicture> picture = pages.FetchPage(n);
+            if (!picture)
+                return std::nullopt;
+            SearchedPage searched{ReadPageText(*picture, pixelsPerInch, n, maxRunsPerPage), {}};
+            searched.matches = query.FindIn(searched.text, n);
+            return searched;
+        });
     std::uint64_t count = 0;
     for (std::int32_t n = 1; n <= pages.PageTotal; ++n) {
-        const std::unique_ptr<PagePicture> picture = pages.FetchPage(n);
-        if (!picture)
+        const std::optional<SearchedPage> page = pool.Take();
+        if (!page)
             break;
-        const PageText text = ReadPageText(*picture, pixelsPerInch, n, maxRunsPerPage);
-        const std::vector<TextMatch> matches = query.FindIn(text, n);
-        count += matches.size();
-        if (!onPage(n, text, matches))
+        count += page->matches.size();
+        if (!onPage(n, page->text, page->matches))
             break;
     }
     return count;

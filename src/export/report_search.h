@@ -1,7 +1,7 @@
 // Finding text across a report: the pages' reading-order text (page_text_model.h) searched
-// line by line, so a match may run over several runs of one line. Pages are read in order
-// and handed back one by one, so a caller can show the first match at once and stop
-// between pages.
+// line by line, so a match may run over several runs of one line. Pages may be read on
+// several threads at once, yet they are handed back one by one in page order, so a caller
+// can show the first match at once, count matches in order and stop between pages.
 #pragma once
 
 #include <cstddef>
@@ -53,10 +53,14 @@ class TextQuery {
 using PageMatchesEvent =
     std::function<bool(std::int32_t page, const PageText& text, const std::vector<TextMatch>& matches)>;
 
-// Searches pages 1 to PageTotal in order (ending early at a page the source lacks) and
-// returns the number of matches found. A page with more than maxRunsPerPage text runs
-// throws EQRError; so does whatever the pages throw.
+// Searches pages 1 to PageTotal (ending early at a page the source lacks) and returns the
+// number of matches found. `threads` pages are fetched, read and searched at once, a few
+// pages ahead of the one handed over; onPage runs on the calling thread, page by page in
+// order, and once it returns false no later page is handed over. With more than one thread
+// the source's FetchPage is called from several threads at once. A page with more than
+// maxRunsPerPage text runs throws EQRError, after the pages before it were handed over;
+// so does whatever the pages throw.
 std::uint64_t SearchReport(const PageSource& pages, const TextQuery& query, const PageMatchesEvent& onPage,
-                           std::uint64_t maxRunsPerPage = 1'000'000);
+                           unsigned threads = 1, std::uint64_t maxRunsPerPage = 1'000'000);
 
 }  // namespace qrp::exporter

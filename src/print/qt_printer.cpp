@@ -166,10 +166,13 @@ void QtPrinter::BeginDoc() {
     const QPageLayout layout = device.pageLayout();
     output.setPageLayout(QPageLayout(layout.pageSize(), layout.orientation(), QMarginsF()));
     const QString title = QString::fromStdString(m_title);
-    output.setTitle(title);
     // The PDF keeps no duplex setting: the ticket carries the device's.
     job->ticket = {title, layout, device.copyCount(), device.duplex(), m_jobOptions};
-    output.setCreator("qrpview");
+    render::PdfMetadata metadata = m_pdfMetadata;
+    if (metadata.Title.isEmpty())
+        metadata.Title = title;
+    render::ApplyPdfMetadata(output, metadata);
+    render::StampDatesAsWritten(job->device, metadata.Created);
     if (!job->painter.begin(&output))
         throw PrinterError(messages::printerNotValid());
     job->painter.translate(m_metrics.printable.topLeft());
@@ -190,6 +193,7 @@ void QtPrinter::FinishJob(bool deliver) {
     const bool written = job->painter.end();
     if (!deliver)
         return;
+    job->device.Finish();
     job->device.ThrowIfFailed();
     if (!written)
         throw FileError(messages::cannotCreateFile(job->file->Path(), "the PDF could not be written"));

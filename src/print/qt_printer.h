@@ -25,6 +25,7 @@
 
 #include "device_metrics.h"
 #include "print_target.h"
+#include "render/pdf_metadata.h"
 #include "report/printer.h"
 
 class QPrinter;
@@ -76,6 +77,9 @@ class QtPrinter : public PrinterObject {
     // Job options for the spooler beyond the device mode ("sides=two-sided-long-edge",
     // "number-up=2"), as lp -o takes them; they go with every later job.
     void SetJobOptions(const QStringList& options) { m_jobOptions = options; }
+    // Title, creator, date and PDF version of the PDF every later job writes (by default
+    // the job's title, this program as creator and the time of writing).
+    void SetPdfMetadata(const render::PdfMetadata& metadata) { m_pdfMetadata = metadata; }
     // The paper of every later job, over the device mode's (which stays the report's and
     // sizes its preview); an invalid size gives the device mode's paper back.
     void SetJobPaper(const QPageSize& paper);
@@ -107,6 +111,7 @@ class QtPrinter : public PrinterObject {
     DeviceMetrics m_metrics;
     std::string m_title;
     QStringList m_jobOptions;
+    render::PdfMetadata m_pdfMetadata;
     QPageSize m_jobPaper;
     std::unique_ptr<Job> m_job;
     std::string m_lastJob;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <unistd.h>
+#include <utility>
 
 #include "base/errors.h"
 #include "base/messages.h"
@@ -22,7 +23,31 @@ qint64 OutputDevice::readData(char* /*data*/, qint64 /*maxSize*/) {
     return -1;
 }
 
+void OutputDevice::EditHead(qint64 size, std::function<void(QByteArray&)> edit) {
+    m_headSize = size;
+    m_edit = std::move(edit);
+}
+
+void OutputDevice::Finish() {
+    if (!m_edit)
+        return;
+    const auto edit = std::exchange(m_edit, {});
+    edit(m_head);
+    Send(m_head.constData(), m_head.size());
+    m_head.clear();
+}
+
 qint64 OutputDevice::writeData(const char* data, qint64 size) {
+    if (m_edit) {
+        m_head.append(data, size);
+        if (m_head.size() >= m_headSize)
+            Finish();
+        return m_error != 0 ? -1 : size;
+    }
+    return Send(data, size);
+}
+
+qint64 OutputDevice::Send(const char* data, qint64 size) {
     // After one failure the output is lost: later writes must not hide the first reason.
     if (m_error != 0)
         return -1;

@@ -51,13 +51,14 @@ QImage AllocateImage(QSize size) {
 
 // Paints onto a writer whose output goes to file through device, and puts the file in place
 // only when every byte was written.
-void PaintAndClose(QPaintDevice& writer, FileStream& file, const OutputDevice& device,
+void PaintAndClose(QPaintDevice& writer, FileStream& file, OutputDevice& device,
                    const std::function<void(QPainter&)>& paint) {
     QPainter painter;
     const bool begun = painter.begin(&writer);
     if (begun)
         paint(painter);
     const bool ended = begun && painter.end();
+    device.Finish();
     device.ThrowIfFailed();
     if (!ended)
         throw FileError(messages::cannotCreateFile(file.Path(), "the file could not be written"));
@@ -113,11 +114,13 @@ void RenderToSvg(EmfBytes emf, const RasterSize& size, const std::string& fileNa
                   [&](QPainter& painter) { DrawPage(painter, emf, QRectF(QPointF(0, 0), QSizeF(pixels))); });
 }
 
-void RenderToPdf(EmfBytes emf, const std::string& fileName) {
+void RenderToPdf(EmfBytes emf, const std::string& fileName, const PdfMetadata& metadata) {
     const QSizeF mm = FrameSizeMm(emf);
     const auto file = FileStream::Create(fileName);
     OutputDevice device(*file);
     QPdfWriter pdf(&device);
+    ApplyPdfMetadata(pdf, metadata);
+    StampDatesAsWritten(device, metadata.Created);
     pdf.setPageLayout(QPageLayout(QPageSize(mm, QPageSize::Millimeter), QPageLayout::Portrait, QMarginsF()));
     PaintAndClose(pdf, *file, device,
                   [&](QPainter& painter) { DrawPage(painter, emf, QRectF(0, 0, pdf.width(), pdf.height())); });

@@ -16,6 +16,7 @@
 #include <QSizeF>
 
 #include "emf/player.h"
+#include "pdf_metadata.h"
 
 class QPainter;
 
@@ -44,8 +45,8 @@ QImage RenderToImage(EmfBytes emf, const RasterSize& size);
 // fileName when complete (FileStream::Create). Throws FileError when it cannot be written.
 void RenderToSvg(EmfBytes emf, const RasterSize& size, const std::string& fileName);
 
-// A one-page PDF of the frame's physical size, vector graphics and real text; written as
-// RenderToSvg writes.
-void RenderToPdf(EmfBytes emf, const std::string& fileName);
+// A one-page PDF of the frame's physical size, vector graphics and real text, with the
+// metadata's title, creator and date; written as RenderToSvg writes.
+void RenderToPdf(EmfBytes emf, const std::string& fileName, const PdfMetadata& metadata = {});
 
 }  // namespace qrp::render

@@ -24,6 +24,20 @@ struct ListLock {
     ~ListLock() { m_list.ReleaseList(); }
     TQRPageList& m_list;
 };
+
+// Every code is at least one bit long: a count beyond that cannot be in the data.
+std::unique_ptr<PagePicture> UnpackPage(std::int32_t count, const std::vector<std::uint8_t>& code) {
+    if (count < 0 || static_cast<std::int64_t>(count) > static_cast<std::int64_t>(code.size()) * 8)
+        throw StreamError(messages::streamReadError());
+    ByteViewStream codeStream(code);
+    TQRCompress codec(codeStream, false);
+    std::vector<std::uint8_t> plain(static_cast<std::size_t>(count));
+    for (auto& byte : plain)
+        byte = codec.DecodeByte();
+    ByteViewStream plainStream(plain);
+    return PagePicture::ReadFrom(plainStream, count);
+}
+
 }  // namespace
 
 void TQRPageList::Clear() {
@@ -275,39 +289,35 @@ void TQRPageList::GoToPage(std::int32_t n) {
 std::unique_ptr<PagePicture> TQRPageList::FetchPage(std::int32_t n) {
     if (n > FPageTotal || !FPageStore)
         return nullptr;
-    ListLock lock(*this);
-    TQRStream& stream = *FPageStore;
-    stream.CheckUnchanged();
-    const std::int64_t size = stream.Size();
-    const std::int32_t offset = LocatePage(n);
-    const RecordHead head = ReadRecordHead(offset, n, size);
-    const std::int64_t bodyStart = static_cast<std::int64_t>(offset) + kRecordHeadSize;
-    const std::int64_t bodyLength = head.next - 4 - bodyStart;
     std::unique_ptr<PagePicture> picture;
-    stream.SetPosition(bodyStart);
-    if (FPacked) {
-        if (bodyLength < 4)
-            throw StreamError(messages::streamReadError());
-        const std::int32_t count = stream.ReadI32();
-        std::vector<std::uint8_t> code(static_cast<std::size_t>(bodyLength - 4));
-        stream.ReadBuffer(code.data(), code.size());
-        // Every code is at least one bit long: a count beyond that cannot be in the data.
-        if (count < 0 || static_cast<std::int64_t>(count) > static_cast<std::int64_t>(code.size()) * 8)
-            throw StreamError(messages::streamReadError());
-        ByteViewStream codeStream(code);
-        TQRCompress codec(codeStream, false);
-        std::vector<std::uint8_t> plain(static_cast<std::size_t>(count));
-        for (auto& byte : plain)
-            byte = codec.DecodeByte();
-        ByteViewStream plainStream(plain);
-        picture = PagePicture::ReadFrom(plainStream, count);
-    } else {
-        picture = PagePicture::ReadFrom(stream, bodyLength);
+    std::int32_t count = 0;
+    std::vector<std::uint8_t> code;
+    {
+        ListLock lock(*this);
+        TQRStream& stream = *FPageStore;
+        stream.CheckUnchanged();
+        const std::int64_t size = stream.Size();
+        const std::int32_t offset = LocatePage(n);
+        const RecordHead head = ReadRecordHead(offset, n, size);
+        const std::int64_t bodyStart = static_cast<std::int64_t>(offset) + kRecordHeadSize;
+        const std::int64_t bodyLength = head.next - 4 - bodyStart;
+        stream.SetPosition(bodyStart);
+        if (FPacked) {
+            if (bodyLength < 4)
+                throw StreamError(messages::streamReadError());
+            count = stream.ReadI32();
+            code.resize(static_cast<std::size_t>(bodyLength - 4));
+            stream.ReadBuffer(code.data(), code.size());
+        } else {
+            picture = PagePicture::ReadFrom(stream, bodyLength);
+        }
+        stream.SetPosition(head.next);
+        // A rewrite that began while the page was read may have mixed old and new bytes.
+        stream.CheckUnchanged();
     }
-    stream.SetPosition(head.next);
-    // A rewrite that began while the page was read may have mixed old and new bytes.
-    stream.CheckUnchanged();
-    return picture;
+    // Unpacked outside the lock: unpacking is most of a packed page's cost, and pages
+    // fetched on several threads then unpack at once.
+    return picture ? std::move(picture) : UnpackPage(count, code);
 }
 
 void TQRPageList::RefuseAsOutput(const std::string& fileName) const {

@@ -17,6 +17,7 @@
 #include "app/application_printer.h"
 #include "app/spin_edit.h"
 #include "preview/preview.h"
+#include "print/print_checks.h"
 #include "report/host_hooks.h"
 #include "text_report.h"
 #include "viewer_fixture.h"
@@ -82,7 +83,9 @@ TEST_F(ViewerTest, SavingAsAReportFileLooksOnlyAtTheFileNameForAnExtension) {
 }
 
 TEST_F(ViewerTest, SaveOffersTheLibrarysFormatsThenPdfAndEachIndexWritesItsFormat) {
-    auto& w = ShowWindow(WriteReport("formats.qrp", 2));
+    const std::string report = WriteReport("formats.qrp", 2);
+    test::WriteReportStamp(report, 43528.5);  // 2019-03-04 12:00
+    auto& w = ShowWindow(report);
     const std::string library = exporter::FilterLibrary().BuildSaveFilter();
     const auto out = [this](const char* name) { return (m_scratch / name).string(); };
     m_dialogs->FileAnswers = {app::FileChoice{out("t.txt"), 2}, app::FileChoice{out("c.csv"), 3},
@@ -99,6 +102,10 @@ TEST_F(ViewerTest, SaveOffersTheLibrarysFormatsThenPdfAndEachIndexWritesItsForma
     EXPECT_TRUE(std::filesystem::exists(out("c.csv")));
     EXPECT_TRUE(std::filesystem::exists(out("h.htm")));
     EXPECT_EQ(Head(out("doc.pdf"), 5), "%PDF-");
+    // Named and dated after the report, not after the save.
+    const std::string info = test::PdfInfo(out("doc.pdf"));
+    EXPECT_NE(info.find("Title:           formats.qrp\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("CreationDate:    2019-03-04T12:00:00"), std::string::npos) << info;
 }
 
 // The screen's pixels per inch play no part in an export or in the paper: on a 120 dpi

@@ -4,9 +4,14 @@
 #include "export/page_text_model.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
 #include "emf/emf_format.h"
 #include "emf/recorder.h"
 #include "export/report_search.h"
@@ -120,6 +125,53 @@ TEST(ReportSearch, PagesComeInOrderAndTheCallerCanStop) {
                            }),
               4u);
     EXPECT_EQ(seen, (std::vector<std::int32_t>{1}));
+}
+
+// On several threads the pages are read at once, yet handed over in page order; the
+// threads stay a few pages ahead of the caller, and a damaged page fails the search after
+// the pages before it.
+TEST(ReportSearch, PagesReadOnSeveralThreadsComeInOrder) {
+    const auto sales = test::SalesReportPages();
+    constexpr std::int32_t kTotal = 200;
+    std::mutex lock;
+    std::condition_variable changed;
+    std::int32_t fetched = 0, highest = 0;
+    bool overlapped = false;
+    const PageSource source{kTotal, [&](std::int32_t n) {
+                                std::unique_lock held(lock);
+                                highest = std::max(highest, n);
+                                ++fetched;
+                                changed.notify_all();
+                                // Page 1 waits until later pages are done: read one at a time, they never are.
+                                if (n == 1)
+                                    overlapped =
+                                        changed.wait_for(held, std::chrono::seconds(5), [&] { return fetched > 4; });
+                                if (n == 7)
+                                    throw EQRError("page 7 is damaged");
+                                return PagePicture::FromBytes(sales[0]);
+                            }};
+    std::vector<std::int32_t> seen;
+    const auto record = [&](std::int32_t page, const PageText&, const std::vector<TextMatch>& matches) {
+        seen.push_back(page);
+        EXPECT_EQ(matches.size(), 4u);
+        for (const TextMatch& match : matches)
+            EXPECT_EQ(match.Page, page);
+        if (page == 1)  // a slow caller: the threads must not run through the report meanwhile
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        return page < 3;
+    };
+    EXPECT_EQ(SearchReport(source, TextQuery("a"), record, 4), 12u);
+    EXPECT_TRUE(overlapped);
+    EXPECT_EQ(seen, (std::vector<std::int32_t>{1, 2, 3}));
+    EXPECT_LT(highest, 40);
+
+    seen.clear();
+    const auto keep = [&](std::int32_t page, const PageText&, const std::vector<TextMatch>&) {
+        seen.push_back(page);
+        return true;
+    };
+    EXPECT_THROW(SearchReport(source, TextQuery("a"), keep, 2), EQRError);
+    EXPECT_EQ(seen, (std::vector<std::int32_t>{1, 2, 3, 4, 5, 6}));
 }
 
 }  // namespace

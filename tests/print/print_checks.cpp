@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <pwd.h>
 #include <regex>
@@ -16,6 +17,7 @@
 #include "report/host_hooks.h"
 #include "report/page_list.h"
 #include "report/page_picture.h"
+#include "report/qrp_format.h"
 #include "support/emf_builder.h"
 #include "support/test_paths.h"
 
@@ -112,6 +114,17 @@ int VerticalWords(const std::filesystem::path& pdf) {
         vertical += height > width ? 1 : 0;
     }
     return vertical;
+}
+
+void WriteReportStamp(const std::filesystem::path& report, double stamp) {
+    std::vector<std::uint8_t> bytes = ReadFileBytes(report);
+    ASSERT_GE(bytes.size(), static_cast<std::size_t>(kHeaderSize));
+    std::memcpy(&bytes[header128::kStampTime], &stamp, sizeof stamp);
+    WriteFileBytes(report, bytes);
+}
+
+std::string PdfInfo(const std::filesystem::path& pdf) {
+    return Run("pdfinfo -isodates " + Quoted(pdf.string()) + " 2>&1").out;
 }
 
 CommandResult Qrptool(const std::vector<std::string>& args) {

@@ -36,6 +36,11 @@ std::string Quoted(const std::string& text);
 // A report of A4 portrait pages at 96 dpi; page n says "Page n" in large letters.
 void WriteTextReport(const std::filesystem::path& path, int pages);
 
+// Puts a stamp (days since 1899-12-30, local time) in a written report's header.
+void WriteReportStamp(const std::filesystem::path& report, double stamp);
+// pdfinfo -isodates's whole report, its complaints included.
+std::string PdfInfo(const std::filesystem::path& pdf);
+
 // pdfinfo's "Pages" and "Page size" ("595 x 842 pts (A4)"); pages -1 when unreadable.
 struct PdfFacts {
     int pages = -1;

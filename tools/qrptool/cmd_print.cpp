@@ -16,6 +16,7 @@
 #include "print/pdf_printer.h"
 #include "print/qt_printer.h"
 #include "print_options.h"
+#include "render/pdf_metadata.h"
 #include "report/document.h"
 #include "report/file_identity.h"
 #include "report/host_hooks.h"
@@ -49,6 +50,7 @@ struct PrintRequest {
     std::string file;
     std::string printerName;
     std::string pdf;
+    bool pdfA = false;  // PDF/A-1b
     std::int32_t copies = 0;
     std::int32_t first = 0;
     std::int32_t last = 0;
@@ -97,6 +99,11 @@ int PrintReport(const PrintRequest& request) {
     if (!request.pdf.empty())
         document.Pages().RefuseAsOutput(request.pdf);
     document.Title = std::filesystem::path(request.file).filename().string();
+    if (!request.pdf.empty()) {
+        render::PdfMetadata metadata = render::ReportPdfMetadata(request.file, document.Pages().Header().StampTime);
+        metadata.Archival = request.pdfA;
+        device.SetPdfMetadata(metadata);
+    }
     if (request.orientation)
         document.SetOrientation(*request.orientation);
     if (request.copies > 0)
@@ -157,12 +164,13 @@ int RunPrint(const Args& args) {
 
 int RunPdf(const Args& args) {
     const ParsedArgs parsed = ParseArgs(args, {"-o", "--output", "--from", "--to", QRP_PAGE_VALUE_OPTIONS},
-                                        {"--landscape", "--portrait", QRP_PAGE_FLAG_OPTIONS});
+                                        {"--landscape", "--portrait", "--pdfa", QRP_PAGE_FLAG_OPTIONS});
     if (parsed.positional.size() != 1)
         throw UsageError{"expected one report file"};
     PrintRequest request;
     request.file = parsed.positional[0];
     request.pdf = parsed.Output("OUT.pdf");
+    request.pdfA = parsed.Has("--pdfa");
     request.orientation = OrientationOption(parsed);
     request.first = PageOption(parsed, "--from", "the first page");
     request.last = PageOption(parsed, "--to", "the last page");

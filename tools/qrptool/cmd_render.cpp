@@ -1,6 +1,7 @@
 // qrptool render: one page drawn to a PNG, SVG or PDF file, without a display.
 #include <limits>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <QGuiApplication>
@@ -13,6 +14,7 @@
 #include "options.h"
 #include "png_writer.h"
 #include "render/page_renderer.h"
+#include "render/pdf_metadata.h"
 #include "report/file_identity.h"
 #include "report/file_stream.h"
 #include "report/page_list.h"
@@ -53,8 +55,10 @@ bool IsEmf(const std::vector<std::uint8_t>& head) {
     return head.size() >= 44 && u32(0) == PagePicture::kEmrHeader && u32(40) == PagePicture::kEmfSignature;
 }
 
-// The page's EMF bytes: FILE itself when it is an EMF, else page n of the report.
-std::vector<std::uint8_t> LoadPage(const std::string& path, std::int32_t n, bool pageGiven) {
+// The page's EMF bytes: FILE itself when it is an EMF, else page n of the report, whose
+// stamp goes to `stamp`.
+std::vector<std::uint8_t> LoadPage(const std::string& path, std::int32_t n, bool pageGiven,
+                                   std::optional<double>& stamp) {
     auto file = FileStream::OpenRead(path);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file->Size()));
     if (!bytes.empty())
@@ -67,6 +71,7 @@ std::vector<std::uint8_t> LoadPage(const std::string& path, std::int32_t n, bool
     file.reset();
     TQRPageList list;
     list.OpenReport(path);
+    stamp = list.Header().StampTime;
     const auto picture = list.FetchPage(n);
     if (!picture)
         throw EQRError(messages::pageOutOfRange(n));
@@ -95,7 +100,8 @@ int RunRender(const Args& args) {
         size.dpi = static_cast<double>(ParseNumber(dpi, "the resolution", 1, 4800));
 
     RefuseOutputOnto(output, IdentityOfPath(parsed.positional[0]));
-    const std::vector<std::uint8_t> emf = LoadPage(parsed.positional[0], n, !page.empty());
+    std::optional<double> stamp;
+    const std::vector<std::uint8_t> emf = LoadPage(parsed.positional[0], n, !page.empty(), stamp);
     StartGui();
     switch (format) {
         case Format::Png:
@@ -105,7 +111,7 @@ int RunRender(const Args& args) {
             render::RenderToSvg(emf, size, output);
             break;
         case Format::Pdf:
-            render::RenderToPdf(emf, output);
+            render::RenderToPdf(emf, output, render::ReportPdfMetadata(parsed.positional[0], stamp));
             break;
     }
     return 0;

@@ -89,9 +89,11 @@ const Command kCommands[] = {
      [](const qrp::tool::Args& args) { return qrp::tool::RunPrintCommand("print", args); }},
     {"pdf", "write a report's pages into a PDF file",
      "usage: qrptool pdf FILE -o OUT.pdf [--from A] [--to B] [--pages LIST] [--odd | --even] [--reverse]\n"
-     "                    [--scale stretch|fit|actual] [--landscape | --portrait]\n"
+     "                    [--scale stretch|fit|actual] [--landscape | --portrait] [--pdfa]\n"
      "Prints pages A to B (default: all) into OUT.pdf through the same path as print, with\n"
-     "its page options. Pages past the report's last are blank, up to page 999.\n",
+     "its page options. Pages past the report's last are blank, up to page 999. The PDF's\n"
+     "title is the report's file name and its creation date the report's own; --pdfa writes\n"
+     "PDF/A-1b, for archives.\n",
      [](const qrp::tool::Args& args) { return qrp::tool::RunPrintCommand("pdf", args); }},
     {"printers", "list the installed printers",
      "usage: qrptool printers\n"
