@@ -4,6 +4,8 @@
 #include <climits>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -48,10 +50,21 @@ std::string FolderOf(const std::string& path) {
     return folder.empty() ? std::string(".") : folder.string();
 }
 
+// The mask is read from the kernel's account of the process, and once: umask() reads it
+// only by setting it, so files and folders that other threads create meanwhile would get
+// the wrong mode, and two threads doing so at once could leave the mask at 0 for good.
 mode_t NewFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    static const mode_t mode = [] {
+        std::ifstream status("/proc/self/status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.starts_with("Umask:"))
+                return static_cast<mode_t>(0666 & ~std::stoul(line.substr(6), nullptr, 8));
+        }
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return static_cast<mode_t>(0666 & ~mask);
+    }();
+    return mode;
 }
 
 bool WriteAll(int fd, const char* data, std::size_t count) {
