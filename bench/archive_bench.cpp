@@ -50,6 +50,7 @@ fs::path OutputDir() {
 struct Run {
     int status = -1;
     long peakKiB = 0;
+    double cpuSeconds = 0;  // of every process the command waited for: the work, whatever the load
 };
 
 // Runs a shell command with its output discarded; the peak memory is the largest of the
@@ -68,6 +69,8 @@ Run Shell(const std::string& command) {
         if (wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status)) {
             run.status = WEXITSTATUS(status);
             run.peakKiB = usage.ru_maxrss;
+            run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                             static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
         }
     }
     posix_spawn_file_actions_destroy(&actions);
@@ -77,6 +80,7 @@ Run Shell(const std::string& command) {
 void Time(benchmark::State& state, const std::string& command, bool clearOutput, int wanted) {
     const std::string archive = Archive().string();
     long peak = 0;
+    double cpu = 0;
     for (auto _ : state) {
         if (clearOutput) {
             state.PauseTiming();
@@ -90,8 +94,10 @@ void Time(benchmark::State& state, const std::string& command, bool clearOutput,
             break;
         }
         peak = std::max(peak, run.peakKiB);
+        cpu += run.cpuSeconds;
     }
     state.counters["peak_MiB"] = static_cast<double>(peak) / 1024;
+    state.counters["cpu_s"] = benchmark::Counter(cpu, benchmark::Counter::kAvgIterations);
     fs::remove_all(OutputDir());
 }
 
