@@ -2,6 +2,7 @@
 // columns, as a detail band fills it), and the memory they watch.
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -35,15 +36,29 @@ inline std::vector<std::uint8_t> TextPage(int number) {
     return page.Finish();
 }
 
-// packed: as a report saved with compression on.
-inline void WriteTextReport(const std::filesystem::path& path, int pages, bool packed = false) {
+// packed: as a report saved with compression on. Pages are numbered from firstNumber on, so
+// that every page of an archive has its own items.
+inline void WriteTextReport(const std::filesystem::path& path, int pages, bool packed = false, int firstNumber = 1) {
     qrp::TQRPageList list;
     list.SetCompression(packed);
     list.AttachStream(std::make_unique<qrp::TQRStream>(100000));
-    for (int n = 1; n <= pages; ++n)
-        list.AppendPage(*qrp::PagePicture::FromBytes(TextPage(n)));
+    for (int n = 0; n < pages; ++n)
+        list.AppendPage(*qrp::PagePicture::FromBytes(TextPage(firstNumber + n)));
     list.Finish();
     list.SaveCopy(path.string());
+}
+
+// An archive as people keep one: a folder per month of 100 packed reports each,
+// <dir>/01/report-0001.qrp on; report r's items are "Item <page number>..." with pages
+// numbered through the whole archive, so "Item 4242/" is on one page of one report.
+inline void WriteTextArchive(const std::filesystem::path& dir, int reports, int pages) {
+    for (int r = 0; r < reports; ++r) {
+        char folder[16], name[32];
+        std::snprintf(folder, sizeof folder, "%02d", r / 100 + 1);
+        std::snprintf(name, sizeof name, "report-%04d.qrp", r + 1);
+        std::filesystem::create_directories(dir / folder);
+        WriteTextReport(dir / folder / name, pages, true, r * pages + 1);
+    }
 }
 
 // The process's resident memory now.

@@ -19,6 +19,9 @@ class PdfPrinter : public QtPrinter {
     static constexpr const char* kPrinterName = "PDF file";
 
     explicit PdfPrinter(const std::string& outputFile);
+
+    // Half a report is no PDF of it.
+    bool EndsFailedJobs() override { return false; }
 };
 
 }  // namespace qrp::print

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>

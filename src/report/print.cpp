@@ -17,8 +17,12 @@ namespace {
 // Closes a job that an error left open, keeping the first error as the one reported.
 void EndJobQuietly(PrinterObject& printer) noexcept {
     try {
-        if (printer.Printing())
+        if (!printer.Printing())
+            return;
+        if (printer.EndsFailedJobs())
             printer.EndDoc();
+        else
+            printer.Abort();
     } catch (...) {
     }
 }

@@ -115,6 +115,9 @@ class PrinterObject {
     virtual void StartPage() = 0;
     virtual void EndDoc() = 0;
     virtual void Abort() = 0;
+    // Whether a job that failed part-way is still ended, so that the sheets already sent
+    // print; a printer that writes a file drops it instead, keeping the file as it was.
+    virtual bool EndsFailedJobs() { return true; }
 
     // The surface of the open job's current page; valid while Printing().
     virtual PrinterCanvas& Canvas() = 0;

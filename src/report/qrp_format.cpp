@@ -58,6 +58,12 @@ TReportHeaderRec DecodeHeader(const std::uint8_t* bytes, int headerSize) {
     return header;
 }
 
+bool LooksLikeReport(const std::uint8_t* bytes, std::size_t size) {
+    return size >= kReportMagicSize && LoadU16(bytes + header128::kLayoutVersion) == kLayoutVersion &&
+           LoadU16(bytes + header128::kWriterVersion) == kWriterVersion &&
+           (LoadI32(bytes + kHeaderSize) == 1 || LoadI32(bytes + kLegacyHeaderSize) == 1);
+}
+
 double LocalStampTime() {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -53,6 +54,12 @@ struct TReportHeaderRec {
 std::array<std::uint8_t, kHeaderSize> EncodeHeader(const TReportHeaderRec& header);
 // Reads either layout from bytes of at least headerSize bytes (124 or 128).
 TReportHeaderRec DecodeHeader(const std::uint8_t* bytes, int headerSize);
+
+// The first bytes of a file that the desktop takes for a report (data/desktop's MIME magic):
+// layout and writer version, then page 1's record after either header layout. Needs
+// kReportMagicSize bytes; fewer are no report.
+constexpr std::size_t kReportMagicSize = kHeaderSize + 4;
+bool LooksLikeReport(const std::uint8_t* bytes, std::size_t size);
 
 // The current local date and time as a day count since 1899-12-30.
 double LocalStampTime();

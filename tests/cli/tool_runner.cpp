@@ -27,14 +27,23 @@ std::string Slurp(const std::filesystem::path& path) {
 }
 }  // namespace
 
-ToolResult RunQrptool(const std::vector<std::string>& args) {
-    ScratchDir dir;
+std::string QrptoolCommand(const std::vector<std::string>& args) {
     // A tool that hangs fails its test instead of stalling the run.
     std::string command = "timeout 120 " + ShellQuote(QRPTOOL_PATH);
     for (const std::string& arg : args)
         command += " " + ShellQuote(arg);
-    command += " >" + ShellQuote((dir / "out").string()) + " 2>" + ShellQuote((dir / "err").string()) + " </dev/null";
-    const int raw = std::system(command.c_str());
+    return command;
+}
+
+ToolResult RunQrptool(const std::vector<std::string>& args) {
+    return RunShell(QrptoolCommand(args));
+}
+
+ToolResult RunShell(const std::string& command) {
+    ScratchDir dir;
+    const std::string redirected = "(" + command + ") >" + ShellQuote((dir / "out").string()) + " 2>" +
+                                   ShellQuote((dir / "err").string()) + " </dev/null";
+    const int raw = std::system(redirected.c_str());
     ToolResult result;
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
     result.out = Slurp(dir / "out");

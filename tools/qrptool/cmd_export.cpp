@@ -1,10 +1,12 @@
 // qrptool export: a report's text through one of the export formats, as the viewer's
 // Save through an export format writes it.
 #include <algorithm>
+#include <cctype>
 #include <clocale>
 #include <filesystem>
 #include <memory>
 
+#include "batch_convert.h"
 #include "command.h"
 #include "export/csv_filter.h"
 #include "export/filter_library.h"
@@ -22,17 +24,47 @@ namespace {
 
 using namespace qrp::exporter;
 
-// The registered extension that a --format value stands for.
-std::string ExtensionOf(const std::string& format) {
-    if (format == "text")
-        return "TXT";
-    if (format == "csv")
-        return "CSV";
-    if (format == "html")
-        return "HTM";
-    if (format == "xlsx")
-        return "xlsx";
-    throw UsageError{"--format must be text, csv, html or xlsx, not '" + format + "'"};
+// A --format value names a registered format by its extension in lower case ("csv"); the
+// text and HTML formats also by their long names, which are the suffixes of their outputs
+// in a conversion of many reports.
+struct FormatName {
+    std::string name;
+    std::string suffix;
+};
+
+FormatName NameOf(const TQRExportFilterLibraryEntry& entry) {
+    std::string name = entry.Extension;
+    std::ranges::transform(name, name.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (name == "txt")
+        return {"text", "txt"};
+    if (name == "htm")
+        return {"html", "html"};
+    return {name, name};
+}
+
+const TQRExportFilterLibraryEntry& FormatEntry(const std::string& format) {
+    std::string names;
+    for (const TQRExportFilterLibraryEntry& entry : FilterLibrary().Filters()) {
+        if (NameOf(entry).name == format)
+            return entry;
+        names += (names.empty() ? "" : "|") + NameOf(entry).name;
+    }
+    throw UsageError{"--format must be " + names + ", not '" + format + "'"};
+}
+
+// Returns the pages exported.
+std::int32_t ExportReport(const std::string& report, const std::string& output,
+                          const TQRExportFilterLibraryEntry& entry, const std::string& encoding, bool sheetPerPage) {
+    TQRPageList list;
+    list.OpenReport(report);
+    list.RefuseAsOutput(output);
+    const PageSource pages{list.PageTotal(), [&list](std::int32_t n) { return list.FetchPage(n); }, kFilePageScale,
+                           ReportFactsOf(list, std::filesystem::path(report).filename().string())};
+    const std::unique_ptr<TQRExportFilter> filter = entry.FilterType(output);
+    if (auto* workbook = dynamic_cast<TQRExcelWorkbookFilter*>(filter.get()))
+        workbook->SetSheetPerPage(sheetPerPage);
+    ExportPageText(pages, *filter, {encoding});
+    return list.PageTotal();
 }
 
 char SeparatorOf(const std::string& text) {
@@ -46,15 +78,17 @@ char SeparatorOf(const std::string& text) {
 }  // namespace
 
 int RunExport(const Args& args) {
+    const bool many = WantsOutputDir(args);
     const ParsedArgs parsed =
-        ParseArgs(args, {"-o", "--output", "--format", "--separator", "--encoding"}, {"--sheet-per-page"});
-    if (parsed.positional.size() != 1)
+        many ? ParseArgs(args, {"--format", "--separator", "--encoding", QRP_BATCH_VALUE_OPTIONS},
+                         {"--sheet-per-page", QRP_BATCH_FLAG_OPTIONS})
+             : ParseArgs(args, {"-o", "--output", "--format", "--separator", "--encoding"}, {"--sheet-per-page"});
+    if (!many && parsed.positional.size() != 1)
         throw UsageError{"expected one report file"};
-    const std::string output = parsed.Output("OUT");
+    const std::string output = many ? std::string() : parsed.Output("OUT");
     const std::string format = parsed.Value("--format");
     if (format.empty())
         throw UsageError{"missing --format text|csv|html|xlsx"};
-    const std::string extension = ExtensionOf(format);
     const std::string separator = parsed.Value("--separator");
     if (!separator.empty() && format != "csv")
         throw UsageError{"--separator applies to --format csv only"};
@@ -74,21 +108,17 @@ int RunExport(const Args& args) {
     TQRXLSXFilter xlsxFormat;
     if (!separator.empty())
         csvFormat.SetSeparator(SeparatorOf(separator));
+    const TQRExportFilterLibraryEntry& entry = FormatEntry(format);
+    const std::string encoding = parsed.Value("--encoding");
 
     // The default character set is the user's, as the viewer's would be.
     std::setlocale(LC_CTYPE, "");
-    TQRPageList list;
-    list.OpenReport(parsed.positional[0]);
-    list.RefuseAsOutput(output);
-    const PageSource pages{list.PageTotal(), [&list](std::int32_t n) { return list.FetchPage(n); }, kFilePageScale,
-                           ReportFactsOf(list, std::filesystem::path(parsed.positional[0]).filename().string())};
-    const auto& filters = FilterLibrary().Filters();
-    // Every extension ExtensionOf names is registered above.
-    const auto entry = std::ranges::find(filters, extension, &TQRExportFilterLibraryEntry::Extension);
-    const std::unique_ptr<TQRExportFilter> filter = entry->FilterType(output);
-    if (auto* workbook = dynamic_cast<TQRExcelWorkbookFilter*>(filter.get()))
-        workbook->SetSheetPerPage(sheetPerPage);
-    ExportPageText(pages, *filter, {parsed.Value("--encoding")});
+    if (many) {
+        return RunBatch(parsed, {NameOf(entry).suffix, [&](const std::string& report, const std::string& out) {
+                                     return ExportReport(report, out, entry, encoding, sheetPerPage);
+                                 }});
+    }
+    ExportReport(parsed.positional[0], output, entry, encoding, sheetPerPage);
     return 0;
 }
 

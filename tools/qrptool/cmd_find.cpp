@@ -1,41 +1,34 @@
-// qrptool find: the lines of a report that hold a text, as grep prints them.
+// qrptool find: the lines of reports that hold a text, as grep prints them.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "command.h"
-#include "export/report_search.h"
 #include "options.h"
-#include "report/document.h"
-#include "report/page_list.h"
+#include "report_find.h"
 
 namespace qrp::tool {
 
 int RunFind(const Args& args) {
-    const ParsedArgs parsed = ParseArgs(args, {}, {"--ignore-case", "-i"});
-    if (parsed.positional.size() != 2)
+    const ParsedArgs parsed =
+        ParseArgs(args, {"-j", "--jobs"},
+                  {"--ignore-case", "-i", "-r", "--recursive", "-l", "--files-with-matches", "-c", "--count"});
+    if (parsed.positional.size() < 2)
         throw UsageError{"expected a report file and the text to find"};
-    if (parsed.positional[1].empty())
+    if (parsed.positional.back().empty())
         throw UsageError{"the text to find is empty"};
-    const exporter::TextQuery query(parsed.positional[1],
+    const exporter::TextQuery query(parsed.positional.back(),
                                     {.MatchCase = !parsed.Has("--ignore-case") && !parsed.Has("-i")});
+    const bool single = parsed.positional.size() == 2 && parsed.values.empty() &&
+                        std::ranges::all_of(parsed.flags, [](const std::string& flag) {
+                            return flag == "-i" || flag == "--ignore-case";
+                        });
+    if (!single)
+        return FindInReports(parsed, query);
 
-    TQRPageList list;
-    list.OpenReport(parsed.positional[0]);
-    const exporter::PageSource pages{list.PageTotal(), [&list](std::int32_t n) { return list.FetchPage(n); },
-                                     kFilePageScale};
-    const auto found = exporter::SearchReport(
-        pages, query,
-        [](std::int32_t page, const exporter::PageText& text, const std::vector<exporter::TextMatch>& matches) {
-            // A line with several matches is printed once, as grep prints it.
-            std::size_t printed = text.Lines.size();
-            for (const exporter::TextMatch& match : matches) {
-                if (match.Line == printed)
-                    continue;
-                printed = match.Line;
-                std::printf("%d: %s\n", page, text.Lines[match.Line].Text.c_str());
-            }
-            return true;
-        });
+    // One report: its lines as they are found.
+    const auto found = FindInReport(parsed.positional[0], query, {}, false,
+                                    [](const std::string& line) { std::fputs(line.c_str(), stdout); });
     return found ? 0 : 1;
 }
 

@@ -8,8 +8,11 @@
 #include <optional>
 #include <unistd.h>
 
+#include <QPrinter>
+
 #include "base/errors.h"
 #include "base/messages.h"
+#include "batch_convert.h"
 #include "command.h"
 #include "gui_app.h"
 #include "options.h"
@@ -77,8 +80,15 @@ void ShowProgress(const TQRPrinter& document) {
     });
 }
 
+// What became of a printed report: the spooler's job id or the PDF's path, and its pages.
+struct Printed {
+    std::string job;
+    std::int32_t pages = 0;
+};
+
 // The document path of the viewer's Print: printer, then copies, orientation and range.
-int PrintReport(const PrintRequest& request) {
+// Shows each page on a terminal when pageProgress.
+Printed PrintReport(const PrintRequest& request, bool pageProgress) {
     StartGui();
     std::unique_ptr<print::QtPrinter> printer =
         request.pdf.empty() ? std::make_unique<print::QtPrinter>() : std::make_unique<print::PdfPrinter>(request.pdf);
@@ -113,7 +123,7 @@ int PrintReport(const PrintRequest& request) {
     document.PrintPages = request.pageOptions.pages;
     document.PrintScale = request.pageOptions.scale;
     device.SetJobOptions(request.jobOptions);
-    const bool progress = ::isatty(STDERR_FILENO) && document.PageTotal() > 1;
+    const bool progress = pageProgress && ::isatty(STDERR_FILENO) && document.PageTotal() > 1;
     if (progress)
         ShowProgress(document);
     try {
@@ -126,11 +136,16 @@ int PrintReport(const PrintRequest& request) {
         SetProcessMessagesHook({});
         std::fputc('\n', stderr);
     }
+    return {device.LastJob(), document.PageTotal()};
+}
+
+int PrintOne(const PrintRequest& request) {
+    const Printed printed = PrintReport(request, true);
     // A PDF sent to the standard output is the output: nothing may follow it there.
     const bool toStdout = request.pdf == "-" || (!request.pdf.empty() && IdentityOfPath(request.pdf) &&
                                                  IdentityOfPath(request.pdf) == IdentityOfDescriptor(STDOUT_FILENO));
     if (!toStdout)
-        std::printf("%s\n", device.LastJob().c_str());
+        std::printf("%s\n", printed.job.c_str());
     return 0;
 }
 
@@ -159,23 +174,40 @@ int RunPrint(const Args& args) {
     request.jobOptions = ReadJobOptions(parsed);
     if (!request.jobOptions.isEmpty() && !request.pdf.empty())
         throw UsageError{"a PDF file has no spooler; --sides, --n-up, --collate and --option need a printer"};
-    return PrintReport(request);
+    return PrintOne(request);
 }
 
 int RunPdf(const Args& args) {
-    const ParsedArgs parsed = ParseArgs(args, {"-o", "--output", "--from", "--to", QRP_PAGE_VALUE_OPTIONS},
-                                        {"--landscape", "--portrait", "--pdfa", QRP_PAGE_FLAG_OPTIONS});
-    if (parsed.positional.size() != 1)
+    const bool many = WantsOutputDir(args);
+    const ParsedArgs parsed =
+        many ? ParseArgs(args, {"--from", "--to", QRP_PAGE_VALUE_OPTIONS, QRP_BATCH_VALUE_OPTIONS},
+                         {"--landscape", "--portrait", "--pdfa", QRP_PAGE_FLAG_OPTIONS, QRP_BATCH_FLAG_OPTIONS})
+             : ParseArgs(args, {"-o", "--output", "--from", "--to", QRP_PAGE_VALUE_OPTIONS},
+                         {"--landscape", "--portrait", "--pdfa", QRP_PAGE_FLAG_OPTIONS});
+    if (!many && parsed.positional.size() != 1)
         throw UsageError{"expected one report file"};
     PrintRequest request;
-    request.file = parsed.positional[0];
-    request.pdf = parsed.Output("OUT.pdf");
+    if (!many) {
+        request.file = parsed.positional[0];
+        request.pdf = parsed.Output("OUT.pdf");
+    }
     request.pdfA = parsed.Has("--pdfa");
     request.orientation = OrientationOption(parsed);
     request.first = PageOption(parsed, "--from", "the first page");
     request.last = PageOption(parsed, "--to", "the last page");
     request.pageOptions = ReadPageOptions(parsed);
-    return PrintReport(request);
+    if (!many)
+        return PrintOne(request);
+    // Qt's application and its printing plugin are made once, here, before the workers
+    // share them; each report then has its own document, printer and PDF writer.
+    StartGui();
+    QPrinter{};
+    return RunBatch(parsed, {"pdf", [&request](const std::string& report, const std::string& output) {
+                                 PrintRequest one = request;
+                                 one.file = report;
+                                 one.pdf = output;
+                                 return PrintReport(one, false).pages;
+                             }});
 }
 
 }  // namespace qrp::tool

@@ -14,6 +14,17 @@ namespace {
 
 using qrp::tool::Command;
 
+// The help on converting many reports, which pdf, export and text share.
+#define QRP_OUTPUT_DIR_HELP(outputs)                                                              \
+    "With --output-dir DIR it converts many reports at once: each one named, and with -r every\n" \
+    "report (known by its first bytes) under each folder, goes to DIR/" outputs                   \
+    ", keeping\n"                                                                                 \
+    "the folders below the one named. -j N converts N at a time (default: the processors);\n"     \
+    "--update skips outputs newer than their report; --shard K/N takes only the reports\n"        \
+    "whose path below the folder hashes to K (from 0) of N, for N machines. A report that\n"      \
+    "fails is listed at the end (exit status 1). On a terminal a status line shows the\n"         \
+    "progress; --progress shows it elsewhere too, --quiet never.\n"
+
 const Command kCommands[] = {
     {"info", "page count, header and page sizes of a report",
      "usage: qrptool info FILE [--json]\n"
@@ -39,21 +50,32 @@ const Command kCommands[] = {
      "--separator sets the CSV field separator (one character, or \\t; default ,).\n"
      "--encoding names the output character set as iconv knows it (BIG5, CP950, ...);\n"
      "the default is the locale's, UTF-8 in the C locale. A workbook is always Unicode.\n"
-     "--sheet-per-page puts each page of a workbook on a sheet of its own.\n",
+     "--sheet-per-page puts each page of a workbook on a sheet of its own.\n"
+     "       qrptool export REPORT.qrp... --format text|csv|html|xlsx --output-dir DIR [-r] [-j N]\n"
+     "                      [--update] [--shard K/N] [--progress | --quiet]\n" QRP_OUTPUT_DIR_HELP(
+         "NAME.txt, .csv, .html or .xlsx"),
      qrp::tool::RunExport},
     {"text", "write a report's text in reading order",
      "usage: qrptool text FILE [--page N] [-o OUT]\n"
      "Writes the text of every page, or of page N, in reading order as UTF-8: lines from\n"
      "top to bottom, the runs of a line from left to right, a tab between runs that stand\n"
      "far apart (table columns). Each page ends with a form feed. Without -o the text goes\n"
-     "to the standard output.\n",
+     "to the standard output.\n"
+     "       qrptool text REPORT.qrp... --output-dir DIR [-r] [-j N] [--update] [--shard K/N]\n"
+     "                    [--progress | --quiet]\n" QRP_OUTPUT_DIR_HELP("NAME.txt"),
      qrp::tool::RunText},
-    {"find", "print the lines of a report that hold a text",
+    {"find", "print the lines of reports that hold a text",
      "usage: qrptool find FILE TEXT [--ignore-case]\n"
+     "       qrptool find [-r] [-i] [-l | -c] [-j N] PATH... TEXT\n"
      "Prints 'PAGE: LINE' for each line (in reading order, as qrptool text writes it) that\n"
      "holds TEXT; a match may run over several runs of a line. Letter case matters unless\n"
      "--ignore-case (or -i) is given. Exits 0 when TEXT was found, 1 when it was not and 2\n"
-     "on a usage error or a report that cannot be read.\n",
+     "on a usage error or a report that cannot be read.\n"
+     "Over several reports, or folders with -r (reports known by their first bytes), lines\n"
+     "are 'PATH:PAGE: LINE', in the order of the walk (names sorted) however many reports\n"
+     "are searched at a time (-j N, default: the processors). -l lists the reports that\n"
+     "match, -c prints 'PATH:COUNT'. A report that cannot be read is reported on stderr and\n"
+     "the others are still searched; the exit status is then 2.\n",
      qrp::tool::RunFind, 2},
 #ifdef QRP_WITH_RENDER
     {"render", "draw one page to a PNG, SVG or PDF file",
@@ -93,7 +115,9 @@ const Command kCommands[] = {
      "Prints pages A to B (default: all) into OUT.pdf through the same path as print, with\n"
      "its page options. Pages past the report's last are blank, up to page 999. The PDF's\n"
      "title is the report's file name and its creation date the report's own; --pdfa writes\n"
-     "PDF/A-1b, for archives.\n",
+     "PDF/A-1b, for archives.\n"
+     "       qrptool pdf REPORT.qrp... --output-dir DIR [-r] [-j N] [--update] [--shard K/N]\n"
+     "                   [--progress | --quiet] [page options]\n" QRP_OUTPUT_DIR_HELP("NAME.pdf"),
      [](const qrp::tool::Args& args) { return qrp::tool::RunPrintCommand("pdf", args); }},
     {"printers", "list the installed printers",
      "usage: qrptool printers\n"
