@@ -63,7 +63,7 @@ TEST_F(Completion, CommandsAndOptionsAreThoseOfTheProgram) {
         (Words{"--collate", "--copies", "--even", "--from", "--help", "--landscape", "--n-up", "--odd", "--option",
                "--pages", "--pdf", "--portrait", "--printer", "--reverse", "--scale", "--sides", "--to"}));
     EXPECT_EQ(Complete({"qrptool", "print", "a.qrp", "--sides", ""}), (Words{"long", "one", "short"}));
-    EXPECT_EQ(Complete({"qrptool", "export", "a.qrp", "--format", ""}), (Words{"csv", "html", "text"}));
+    EXPECT_EQ(Complete({"qrptool", "export", "a.qrp", "--format", ""}), (Words{"csv", "html", "text", "xlsx"}));
     EXPECT_EQ(Complete({"qrptool", "print", "a.qrp", "--copies", ""}), Words{});
 }
 
