@@ -77,15 +77,19 @@ TEST_F(SpooledJob, ControlCharactersInTheTitleNeverReachTheScheduler) {
 }
 
 TEST_F(SpooledJob, DialogChoicesWithSpacesAndQuotesArriveWhole) {
-    QPrinter device(QPrinterInfo::printerInfo("Alpha"));
-    const QString billing = QStringLiteral(R"(Dept 7 "North" it's C:\ledger)");
-    // As Qt's CUPS dialog keeps them: the billing text and a two-valued banner choice.
-    device.printEngine()->setProperty(QPrintEngine::PrintEnginePropertyKey(0xfe00),
-                                      QStringList{"job-billing", billing, "job-sheets", "standard,none"});
-    const std::string job = Print("billing", ReadDialogChoices(device).jobOptions);
-    ASSERT_EQ(job.rfind("Alpha-", 0), 0u) << job;
-    EXPECT_EQ(test::JobAttribute(job, "job-billing"), R"(Dept 7 \"North\" it's C:\\ledger)");
-    EXPECT_EQ(test::JobAttribute(job, "job-sheets"), "standard,none");
+    // The billing text as ipptool shows what arrived: quotes and backslashes escaped.
+    const std::pair<QString, std::string> billings[] = {
+        {"Dept 7 North", "Dept 7 North"}, {R"(Dept 7 "North" it's C:\ledger)", R"(Dept 7 \"North\" it's C:\\ledger)"}};
+    for (const auto& [billing, arrived] : billings) {
+        QPrinter device(QPrinterInfo::printerInfo("Alpha"));
+        // As Qt's CUPS dialog keeps them: the billing text and a two-valued banner choice.
+        device.printEngine()->setProperty(QPrintEngine::PrintEnginePropertyKey(0xfe00),
+                                          QStringList{"job-billing", billing, "job-sheets", "standard,none"});
+        const std::string job = Print("billing", ReadDialogChoices(device).jobOptions);
+        ASSERT_EQ(job.rfind("Alpha-", 0), 0u) << job;
+        EXPECT_EQ(test::JobAttribute(job, "job-billing"), arrived);
+        EXPECT_EQ(test::JobAttribute(job, "job-sheets"), "standard,none");
+    }
 }
 
 }  // namespace

@@ -29,6 +29,10 @@ TEST(RecordingWhileShown, PagesReadOnAnotherThreadDuringTheRunAreThoseRecorded) 
                     seen[static_cast<std::size_t>(n)] = page->Bytes();
                     ++fetched;
                 }
+            // As the thumbnails do, straight from the list: each page once it is there.
+            for (std::int32_t n = 1; n <= kPages; ++n)
+                if (const std::unique_ptr<PagePicture> page = document.Pages().FetchPage(n))
+                    seen[static_cast<std::size_t>(n)] = page->Bytes();
             try {
                 document.Pages().GoLast();
                 document.Pages().GoFirst();
