@@ -94,9 +94,15 @@ void TextFinder::ShowCount() {
 
 void TextFinder::Show(std::size_t index) {
     m_current = index;
+    const std::int32_t page = m_matches[index].Page;
+    if (m_preview.PageNumber() != page) {
+        m_turnPage(page);
+        // The turn may have met the report rewritten on disk and reloaded it: the reload
+        // searches again, and the match this was to show is gone.
+        if (m_current != index)
+            return;
+    }
     const exporter::TextMatch& match = m_matches[index];
-    if (m_preview.PageNumber() != match.Page)
-        m_turnPage(match.Page);
     QRectF area;
     for (const exporter::GlyphBox& box : match.Boxes)
         area |= m_overlay.OnImage(box);

@@ -34,6 +34,15 @@ QString Sides(QPrinter::DuplexMode duplex, QPageLayout::Orientation orientation)
     return orientation == QPageLayout::Portrait ? "two-sided-long-edge" : "two-sided-short-edge";
 }
 
+// The scheduler logs a job a line, its name among the fields: a newline or an escape
+// sequence in a report's name would split or garble those lines.
+QString JobName(QString title) {
+    for (QChar& c : title)
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = u' ';
+    return title;
+}
+
 [[noreturn]] void Refused(const QString& detail) {
     throw PrinterError(messages::jobNotSpooled(detail.toStdString()));
 }
@@ -87,7 +96,7 @@ std::string CupsTarget::Deliver(FileStream& jobFile, const JobTicket& ticket, co
         Refused("the CUPS client lp is not installed");
     const QPageLayout& layout = ticket.layout;
     QStringList args{"-d", printer,
-                     "-t", ticket.title,
+                     "-t", JobName(ticket.title),
                      "-n", QString::number(ticket.copies),
                      "-o", "media=" + layout.pageSize().key(),
                      "-o", "sides=" + Sides(ticket.duplex, layout.orientation())};

@@ -3,6 +3,7 @@
 #include <QPageRanges>
 #include <QPrintEngine>
 #include <QPrinter>
+#include <QRegularExpression>
 
 namespace qrp::print {
 
@@ -10,6 +11,17 @@ namespace {
 
 // Where Qt's CUPS engine keeps the dialog's job options: name, value, name, value...
 const auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+// lp splits its -o text at spaces and takes quotes and backslashes as its own: a value
+// holding any of them (billing text, for one) goes in double quotes, " and \ escaped.
+QString LpValue(const QString& value) {
+    static const QRegularExpression plain(QStringLiteral(R"(^[^\s"'\\]*$)"));
+    if (plain.match(value).hasMatch())
+        return value;
+    QString quoted = value;
+    quoted.replace('\\', QStringLiteral("\\\\")).replace('"', QStringLiteral("\\\""));
+    return '"' + quoted + '"';
+}
 
 }  // namespace
 
@@ -28,7 +40,7 @@ DialogChoices ReadDialogChoices(QPrinter& device) {
         if (name == "page-set")
             choices.pages.Set = value == "odd" ? TQRPageSet::Odd : value == "even" ? TQRPageSet::Even : TQRPageSet::All;
         else if (name != "page-ranges" && name != "outputorder")
-            choices.jobOptions << name + "=" + value;
+            choices.jobOptions << name + "=" + LpValue(value);
     }
     switch (device.duplex()) {
         case QPrinter::DuplexLongSide:

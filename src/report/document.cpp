@@ -118,7 +118,10 @@ void TQRPrinter::PrintSetup(const void* sender) {
 }
 
 std::unique_ptr<PagePicture> TQRPrinter::FetchPage(std::int32_t n) {
-    if ((FStatus != dsBusy && FStatus != dsFinished) || n < 1 || n > FPageTotal)
+    // On a host's thread while a run records, status and count may change meanwhile: the
+    // list answers only for pages it holds, under its own lock.
+    const TQRDocumentStatus status = FStatus;
+    if ((status != dsBusy && status != dsFinished) || n < 1 || n > FPageTotal)
         return nullptr;
     return FPages.FetchPage(n);
 }

@@ -3,9 +3,12 @@
 // report runs (OpenDoc, NewPage, EndDoc: recording.cpp). Lengths are in tenths of a
 // millimetre.
 //
-// A document is used from the user-interface thread only.
+// A document is used from the user-interface thread, with one exception: a host may show
+// the pages of a run that records on another thread. Status, PageTotal and FetchPage may be
+// called from there.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -208,13 +211,13 @@ class TQRPrinter {
     TQRDocumentDestination FOutputRoute = ddMetafile;
     std::int32_t FPrintOffsetLeft = 0;
     std::unique_ptr<PagePicture> FCurrentPagePicture;
-    std::int32_t FPageTotal = 0;
+    std::atomic<std::int32_t> FPageTotal = 0;
     std::int32_t FPageNumber = 0;
     bool FHasPrinter = false;
     std::int32_t FProgress = 0;
     std::int32_t FPrintOffsetTop = 0;
     bool FPreviewShown = false;
-    TQRDocumentStatus FStatus = dsReady;
+    std::atomic<TQRDocumentStatus> FStatus = dsReady;
     long double FScaleX = 1.0L;  // device pixels per 0.1 mm
     long double FScaleY = 1.0L;
     long double FPageScale = 1.0L;

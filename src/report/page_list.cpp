@@ -41,11 +41,13 @@ std::unique_ptr<PagePicture> UnpackPage(std::int32_t count, const std::vector<st
 }  // namespace
 
 void TQRPageList::Clear() {
+    ListLock lock(*this);
     FPageTotal = 0;
     m_offsets.clear();
 }
 
 std::unique_ptr<TQRStream> TQRPageList::AttachStream(std::unique_ptr<TQRStream> stream) {
+    ListLock lock(*this);
     std::unique_ptr<TQRStream> previous = std::move(FPageStore);
     FPageStore = std::move(stream);
     FHeaderSize = kHeaderSize;
@@ -60,6 +62,8 @@ TQRStream& TQRPageList::RequireStream() {
 }
 
 void TQRPageList::WriteFileHeader() {
+    // A page fetched meanwhile would read from where the header left the stream.
+    ListLock lock(*this);
     TReportHeaderRec header;
     header.PageTotal = FPageTotal;
     header.StampTime = LocalStampTime();
@@ -94,6 +98,7 @@ int TQRPageList::ProbeHeaderSize(qrp::Stream& stream) {
 }
 
 void TQRPageList::ReadHeader() {
+    ListLock lock(*this);
     TQRStream& stream = RequireStream();
     stream.SetPosition(0);
     const int headerSize = ProbeHeaderSize(stream);
@@ -110,6 +115,7 @@ void TQRPageList::ReadHeader() {
 }
 
 void TQRPageList::OpenReport(const std::string& fileName) {
+    ListLock lock(*this);
     FPageStore.reset();
     m_offsets.clear();
     auto stream = TQRStream::OpenExisting(fileName);
@@ -272,28 +278,31 @@ std::int32_t TQRPageList::LocatePage(std::int32_t n) {
 }
 
 void TQRPageList::GoFirst() {
+    ListLock lock(*this);
     RequireStream().SetPosition(FHeaderSize);
 }
 
 void TQRPageList::GoLast() {
+    ListLock lock(*this);
     TQRStream& stream = RequireStream();
     stream.SetPosition(LastRecordOffset(stream.Size()));
 }
 
 void TQRPageList::GoToPage(std::int32_t n) {
-    TQRStream& stream = RequireStream();
     ListLock lock(*this);
+    TQRStream& stream = RequireStream();
     stream.SetPosition(LocatePage(n));
 }
 
 std::unique_ptr<PagePicture> TQRPageList::FetchPage(std::int32_t n) {
-    if (n > FPageTotal || !FPageStore)
-        return nullptr;
     std::unique_ptr<PagePicture> picture;
     std::int32_t count = 0;
     std::vector<std::uint8_t> code;
     {
+        // The count and the stream too: a run may be appending pages on another thread.
         ListLock lock(*this);
+        if (n > FPageTotal || !FPageStore)
+            return nullptr;
         TQRStream& stream = *FPageStore;
         stream.CheckUnchanged();
         const std::int64_t size = stream.Size();
@@ -321,6 +330,7 @@ std::unique_ptr<PagePicture> TQRPageList::FetchPage(std::int32_t n) {
 }
 
 void TQRPageList::RefuseAsOutput(const std::string& fileName) const {
+    const std::lock_guard lock(m_lock);
     RefuseOutputOnto(fileName, IdentityOfDescriptor(FPageStore ? FPageStore->FileDescriptor() : -1));
 }
 

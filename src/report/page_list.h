@@ -7,7 +7,8 @@
 // offset and page number is checked against the stream, and a chain that does not lead
 // to the page raises EQRError naming it.
 //
-// Lock order: the list lock, then the page stream's lock.
+// What touches the count, the stream or the known offsets takes the list lock: a host may
+// show a report while a run on another thread still records it. Lock order: the list lock, then the page stream's lock.
 #pragma once
 
 #include <cstdint>
@@ -68,9 +69,18 @@ class TQRPageList {
     // StreamError "Stream read error" on a stream too short to probe.
     static int ProbeHeaderSize(Stream& stream);
 
-    bool Compression() const { return FPacked; }
-    void SetCompression(bool packed) { FPacked = packed; }
-    std::int32_t PageTotal() const { return FPageTotal; }
+    bool Compression() const {
+        const std::lock_guard lock(m_lock);
+        return FPacked;
+    }
+    void SetCompression(bool packed) {
+        const std::lock_guard lock(m_lock);
+        FPacked = packed;
+    }
+    std::int32_t PageTotal() const {
+        const std::lock_guard lock(m_lock);
+        return FPageTotal;
+    }
     TQRStream* Stream() const { return FPageStore.get(); }
     // Attaches a stream (a fresh recording stream or any report bytes) and forgets what
     // was known of the previous one, which is returned.
@@ -97,7 +107,7 @@ class TQRPageList {
     std::int32_t WalkBackward(std::int32_t from, std::int32_t n, std::int64_t size);
     std::int32_t LastRecordOffset(std::int64_t size);
 
-    std::recursive_mutex m_lock;
+    mutable std::recursive_mutex m_lock;
     bool FPacked = false;
     std::int32_t FPageTotal = 0;
     std::unique_ptr<TQRStream> FPageStore;

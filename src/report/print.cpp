@@ -79,7 +79,7 @@ void TQRPrinter::Print() {
         // 64-bit, so that a last page of INT32_MAX cannot make the loop overflow. There are
         // no pages below 1: a range reaching down there would only feed blank sheets.
         const std::int64_t first = std::max<std::int64_t>(FirstPage, 1);
-        const std::int64_t last = LastPage != 0 ? LastPage : FPageTotal;
+        const std::int64_t last = LastPage != 0 ? LastPage : FPageTotal.load();
         const std::int64_t count = plainRange ? std::max<std::int64_t>(last - first + 1, 0) : selected.Count();
         FPrintCount = static_cast<std::int32_t>(std::min<std::int64_t>(count, INT32_MAX));
         for (std::int64_t i = 0; i < count; ++i) {

@@ -252,6 +252,29 @@ TEST_F(ReadingTools, ANewQueryOrEscapeStopsTheRunningSearchWithoutReadingOn) {
     EXPECT_LT(BytesRead() - before, size / 4) << "of a report of " << size << " bytes";
 }
 
+// Stepping to another page meets the report rewritten by another program; the reload the
+// user accepts searches the report again, and the step must not go on with the match it
+// was showing.
+TEST_F(ReadingTools, AReloadWhileSteppingToAMatchSearchesTheReloadedReport) {
+    const std::filesystem::path shown = m_scratch.Path() / "sample.qrp";
+    std::filesystem::copy_file(m_sample, shown);
+    m_sample = shown;
+    auto& w = ShowSample();
+    const std::vector<std::int32_t> pages = PagesOfMatches("silver bay");
+    ASSERT_EQ(std::count(pages.begin(), pages.end(), 1), 2);
+    Find(w, QStringLiteral("silver bay"));
+    WriteFileBytes(shown, ReadFileBytes(shown));  // in place, as another program rewrites it
+    m_dialogs->ConfirmAnswers = {true};
+    QTest::keyClick(&w, Qt::Key_F3);  // page 1's second match
+    QTest::keyClick(&w, Qt::Key_F3);  // on to page 2, which is read from the rewritten file
+    ASSERT_EQ(m_dialogs->Questions.size(), 1u);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.Finder->Searching(); }, kWaitMs));
+    ProcessEvents();
+    EXPECT_EQ(w.Finder->Matches().size(), pages.size());
+    EXPECT_EQ(w.FindBar1->Counter->text(), QStringLiteral("1 of %1").arg(pages.size()));
+    EXPECT_EQ(w.QRPreview->PageNumber(), 1);
+}
+
 TEST_F(ReadingTools, CommandLinePageIsClampedAndFindStartsThere) {
     auto& beyond = MakeWindow(m_sample.string());
     beyond.SetCommandLineRequests(99, {});

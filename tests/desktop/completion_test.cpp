@@ -27,18 +27,21 @@ Words Lines(const std::string& text) {
     return lines;
 }
 
-// The words the completion offers for Tab at the end of `line` (the last word is the one
-// being completed), sorted, run in `dir`.
-Words Complete(const fs::path& dir, const Words& line) {
+// A bash command line that prints the words the completion offers for Tab at the end of
+// `line` (the last word is the one being completed), one a line, run in `dir`.
+std::string CompletionScript(const fs::path& dir, const Words& line) {
     std::string words;
     for (const std::string& word : line)
         words += " " + Quoted(word);
-    const std::string script = "cd " + Quoted(dir.string()) +
-                               " && PATH=" + Quoted((BinaryDir() / "tools" / "qrptool").string()) +
-                               ":$PATH && source " + Quoted(QRP_SOURCE_DIR "/data/completion/qrptool") +
-                               " && COMP_WORDS=(" + words + ") && COMP_CWORD=" + std::to_string(line.size() - 1) +
-                               "; _qrptool qrptool; ((${#COMPREPLY[@]})) && printf '%s\\n' \"${COMPREPLY[@]}\"";
-    return Lines(test::Run("bash -c " + Quoted(script)).out);
+    return "cd " + Quoted(dir.string()) + " && PATH=" + Quoted((BinaryDir() / "tools" / "qrptool").string()) +
+           ":$PATH && source " + Quoted(QRP_SOURCE_DIR "/data/completion/qrptool") + " && COMP_WORDS=(" + words +
+           ") && COMP_CWORD=" + std::to_string(line.size() - 1) +
+           "; _qrptool qrptool; ((${#COMPREPLY[@]})) && printf '%s\\n' \"${COMPREPLY[@]}\"";
+}
+
+// The offered words, sorted.
+Words Complete(const fs::path& dir, const Words& line) {
+    return Lines(test::Run("bash -c " + Quoted(CompletionScript(dir, line))).out);
 }
 
 class Completion : public ::testing::Test {
@@ -79,6 +82,29 @@ TEST_F(Completion, FilesOfTheKindEachPlaceTakes) {
 TEST_F(Completion, PrinterNamesComeFromCups) {
     const Words queues = Lines(test::Run("lpstat -e").out);
     EXPECT_EQ(Complete({"qrptool", "print", "a.qrp", "--printer", ""}), queues);
+}
+
+// lpadmin takes a queue named like a command substitution; completing it must not run it,
+// and what goes on the line must not run either when the line does.
+TEST_F(Completion, PrinterNamesAreOfferedQuotedAndNeverRun) {
+    const std::string queue = "x$(touch${IFS}ran)";
+    const std::string offered = "x\\$\\(touch\\$\\{IFS\\}ran\\)";
+    const auto complete = [&](const std::string& typed) {
+        return "(" + CompletionScript(m_dir.Path(), {"qrptool", "print", "a.qrp", "--printer", typed}) + ")";
+    };
+    const std::string script = "lpadmin -p " + Quoted(queue) + " -E -v file:///dev/null && " + complete("") +
+                               " && echo -- && " + complete("x");
+    const test::CommandResult result =
+        test::Run(QRP_SOURCE_DIR "/tests/support/with_private_cups.sh bash -c " + Quoted(script));
+    if (result.status == 77)
+        GTEST_SKIP() << "no print scheduler of the test's own";
+    const std::size_t split = result.out.find("--\n");
+    ASSERT_NE(split, std::string::npos) << result.out;
+    EXPECT_EQ(Lines(result.out.substr(0, split)), (Words{"Alpha", "Beta", offered}));
+    EXPECT_EQ(Lines(result.out.substr(split + 3)), Words{offered});
+    EXPECT_FALSE(fs::exists(m_dir.Path() / "ran"));
+    // The word offered, run as the shell runs the line, is the queue's name.
+    EXPECT_EQ(test::Run("bash -c " + Quoted("printf %s " + offered)).out, queue);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <pwd.h>
@@ -162,8 +163,24 @@ std::optional<std::filesystem::path> WaitForCupsPdf(const std::string& job) {
     return std::nullopt;
 }
 
+namespace {
+
+// The scheduler's host in an ipp: address: a scheduler on a local socket (CUPS_SERVER)
+// is named by the socket's path, its slashes escaped.
+std::string SchedulerHost() {
+    const char* server = std::getenv("CUPS_SERVER");
+    if (!server || server[0] != '/')
+        return "localhost";
+    std::string host;
+    for (const char* c = server; *c; ++c)
+        host += *c == '/' ? std::string("%2F") : std::string(1, *c);
+    return host;
+}
+
+}  // namespace
+
 std::optional<std::string> JobAttribute(const std::string& job, const std::string& name) {
-    const CommandResult attributes = Run("ipptool -t -v ipp://localhost/jobs/" + JobNumber(job) +
+    const CommandResult attributes = Run("ipptool -t -v ipp://" + SchedulerHost() + "/jobs/" + JobNumber(job) +
                                          " /usr/share/cups/ipptool/get-job-attributes.test");
     const std::regex line("\\n\\s+" + name + " \\([^)]*\\) = ([^\\n]*)");
     std::smatch match;

@@ -59,7 +59,8 @@ bool CupsPdfQueueReady();
 // Waits (up to 30 s) for a job id such as "PDF-12" to complete and returns the PDF the
 // cups-pdf queue wrote for it.
 std::optional<std::filesystem::path> WaitForCupsPdf(const std::string& job);
-// The job's attribute as ipptool prints it ("copies" -> "2"), or none.
+// The job's attribute as ipptool prints it ("copies" -> "2"; quotes in text come
+// escaped), or none. Asks the scheduler CUPS_SERVER names, else the machine's.
 std::optional<std::string> JobAttribute(const std::string& job, const std::string& name);
 // Folder where cups-pdf puts this user's jobs.
 std::filesystem::path CupsPdfFolder();
