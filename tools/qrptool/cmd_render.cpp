@@ -1,4 +1,5 @@
 // qrptool render: one page drawn to a PNG, SVG or PDF file, without a display.
+#include <cstdio>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "gui_app.h"
 #include "options.h"
 #include "png_writer.h"
+#include "render/missing_glyphs.h"
 #include "render/page_renderer.h"
 #include "report/file_identity.h"
 #include "report/file_stream.h"
@@ -103,6 +105,13 @@ int RunRender(const Args& args) {
     }
     if (!written)
         throw FileError(messages::cannotCreateFile(output, "the file could not be written"));
+    // Boxes on the page are no fault of the report: say once which characters want a font.
+    if (const std::vector<char32_t> missing = render::TakeMissingCharacters(); !missing.empty()) {
+        std::string list;
+        for (const char32_t c : missing)
+            list += " U+" + QString::number(static_cast<uint>(c), 16).toUpper().rightJustified(4, '0').toStdString();
+        std::fprintf(stderr, "qrptool: no installed font has these characters, drawn as boxes:%s\n", list.c_str());
+    }
     return 0;
 }
 
