@@ -22,7 +22,8 @@ through which other programs show and print reports.")
 # The fonts are those the font mapping puts in place of the fonts reports name; without
 # them pages are still drawn, in whatever fonts fontconfig picks.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, fonts-arphic-uming, fonts-arphic-ukai, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-liberation2, fonts-arphic-uming, fonts-arphic-ukai, fonts-dejavu-core, fonts-tlwg-loma-ttf")
 # The desktop search the package configures for report files (data/recoll).
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "recoll")
 # libqrpviewer's shlibs file and the ldconfig trigger.

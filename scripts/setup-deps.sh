@@ -13,7 +13,7 @@ packages=(
   libqt6svg6 qt6-qpa-plugins
   xvfb xauth imagemagick poppler-utils openbox xdotool x11-utils
   cups cups-client cups-bsd printer-driver-cups-pdf
-  fontconfig fonts-dejavu-core fonts-arphic-uming fonts-arphic-ukai fonts-liberation2
+  fontconfig fonts-dejavu-core fonts-arphic-uming fonts-arphic-ukai fonts-liberation2 fonts-tlwg-loma-ttf
   librsvg2-bin emf2svg
   acl strace
   dpkg-dev file lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin man-db

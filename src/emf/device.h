@@ -132,10 +132,13 @@ struct TextRun {
     // Empty when the record gave no advances: the device then measures the text and aligns
     // it at `reference` with the horizontal part of `align` itself.
     std::vector<PointF> origins;
-    PointF reference;           // the reference point (current position for TA_UPDATECP)
-    std::uint32_t align = 0;    // TA_* flags. The vertical part (TA_TOP, TA_BASELINE, TA_BOTTOM)
-                                // is always the device's job: only it knows ascent and descent.
-    std::uint32_t options = 0;  // ETO_* flags as recorded (ETO_GLYPH_INDEX: text holds glyph indices)
+    PointF end;               // with `origins`: where the last glyph's advance ends
+    PointF reference;         // the reference point (current position for TA_UPDATECP)
+    std::uint32_t align = 0;  // TA_* flags. The vertical part (TA_TOP, TA_BASELINE, TA_BOTTOM)
+                              // is always the device's job: only it knows ascent and descent.
+    // ETO_* flags as recorded (ETO_GLYPH_INDEX: text holds glyph indices; ETO_RTLREADING:
+    // right-to-left paragraph, as is TA_RTLREADING in `align`). Text is in logical order.
+    std::uint32_t options = 0;
     Font font;
     Color color;
     // OPAQUE background mode: the device fills each glyph cell with backgroundColor first.

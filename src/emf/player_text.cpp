@@ -172,9 +172,13 @@ void Playback::DrawTextRun(PointF reference, std::u16string text, std::vector<Po
         PointF total, logicalTotal;
         std::vector<PointF> offsets;
         offsets.reserve(advances.size());
+        // The second value of an ETO_PDY pair moves the next glyph up the page, whichever
+        // way the mapping turns y.
+        const double rise = Length(m.MapVector({0, 1}));
         for (const PointF& a : advances) {
             offsets.push_back(total);
-            total = Add(total, RotateOnOutput(m.MapVector(a), escapement));
+            const PointF along = m.MapVector({a.x, 0});
+            total = Add(total, RotateOnOutput({along.x, along.y - a.y * rise}, escapement));
             logicalTotal = Add(logicalTotal, a);
         }
         const std::uint32_t horizontal = m_dc.textAlign & kTaHorizontalMask;
@@ -182,14 +186,16 @@ void Playback::DrawTextRun(PointF reference, std::u16string text, std::vector<Po
         const PointF start = Add(run.reference, Scaled(total, shift));
         for (const PointF& o : offsets)
             run.origins.push_back(Add(start, o));
+        run.end = Add(start, total);
         if (updateCp && horizontal != kTaCenter) {
             m_dc.position = Add(origin, Scaled(logicalTotal, horizontal == kTaRight ? -1 : 1));
         }
     }
     if ((options & kEtoGlyphIndex) == 0)
-        MapSymbolText(SymbolFontOf(fontObject.faceName), text);
+        MapSymbolText(SymbolFontOf(fontObject.faceName), text, run.origins);
     run.text = std::move(text);
-    bool finite = std::isfinite(run.font.height) && std::isfinite(run.font.width) && std::isfinite(run.font.escapement);
+    bool finite = std::isfinite(run.font.height) && std::isfinite(run.font.width) &&
+                  std::isfinite(run.font.escapement) && std::isfinite(run.end.x) && std::isfinite(run.end.y);
     for (const PointF& p : run.origins)
         finite = finite && std::isfinite(p.x) && std::isfinite(p.y);
     if (!finite || !std::isfinite(run.reference.x) || !std::isfinite(run.reference.y))

@@ -1,7 +1,10 @@
 // Text runs: the vertical alignment the player leaves to the device, and each glyph drawn
 // at the origin the report recorded for it, whatever font stands in for the one it named.
+// Runs that need shaping go through shaped_text; a character the font lacks comes from
+// any installed font that has it.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include <QGlyphRun>
 #include <QPaintEngine>
@@ -9,8 +12,10 @@
 #include <QPainterPath>
 
 #include "device_paint_p.h"
-#include "font_cache_p.h"
+#include "device_text_p.h"
+#include "missing_glyphs.h"
 #include "qpainter_device.h"
+#include "shaped_text.h"
 
 namespace qrp::render {
 
@@ -20,14 +25,9 @@ constexpr std::uint32_t kTaRight = 2;
 constexpr std::uint32_t kTaCenter = 6;
 constexpr std::uint32_t kTaBottom = 8;
 constexpr std::uint32_t kTaBaseline = 24;
+constexpr std::uint32_t kTaRtlReading = 256;
 constexpr std::uint32_t kEtoGlyphIndex = 0x0010;
-
-// One cluster per drawn position: a surrogate pair or a base character with its combining
-// marks stays together, at the origin of its first unit.
-struct Cluster {
-    qsizetype start = 0, length = 0;
-    double x = 0;  // where its advance starts, along the baseline of the run's frame
-};
+constexpr std::uint32_t kEtoRtlReading = 0x0080;
 
 std::vector<Cluster> Clusters(const QString& text) {
     std::vector<Cluster> clusters;
@@ -55,18 +55,6 @@ std::vector<Cluster> Units(const QString& text) {
 // Glyphs at most this many device pixels long either way may go through Qt's glyph cache.
 constexpr double kMaxCachedGlyphExtent = 256;
 
-// Qt caches a glyph as an image when the transform's area scale is small, however far one
-// side is stretched: text squeezed flat and drawn very wide (a world transform, a wide
-// font) would ask for glyph images of hundreds of megabytes. Such text is filled as
-// outlines, which the rasterizer clips to the device. Vector devices (PDF, SVG) keep text.
-bool DrawAsOutlines(const QPainter& painter, const FontEntry& entry) {
-    if (!painter.paintEngine() || painter.paintEngine()->type() != QPaintEngine::Raster)
-        return false;
-    const QTransform m = painter.combinedTransform();
-    const double stretch = std::max(std::hypot(m.m11(), m.m12()), std::hypot(m.m21(), m.m22()));
-    return !(entry.metrics.height() * stretch <= kMaxCachedGlyphExtent);
-}
-
 // The painter is in the run's frame, scaled by the font's stretch; `glyphs` holds one
 // glyph per cluster, 0 for one that draws nothing.
 void DrawGlyphRun(QPainter& painter, const FontEntry& entry, const QList<quint32>& glyphs,
@@ -77,7 +65,7 @@ void DrawGlyphRun(QPainter& painter, const FontEntry& entry, const QList<quint32
         if (glyphs[static_cast<qsizetype>(i)] == 0)
             continue;
         drawn.append(glyphs[static_cast<qsizetype>(i)]);
-        positions.append(QPointF(clusters[i].x / entry.xScale, baseline));
+        positions.append(QPointF(clusters[i].x / entry.xScale, baseline + clusters[i].y));
     }
     if (DrawAsOutlines(painter, entry)) {
         QPainterPath outlines;
@@ -120,7 +108,7 @@ void DrawTextClusters(QPainter& painter, const QString& text, const std::vector<
     for (const Cluster& c : clusters) {
         if (text[c.start].unicode() <= 0x20)
             continue;
-        const QPointF origin(c.x / entry.xScale, baseline);
+        const QPointF origin(c.x / entry.xScale, baseline + c.y);
         if (outlines)
             path.addText(origin, entry.font, text.mid(c.start, c.length));
         else
@@ -131,6 +119,18 @@ void DrawTextClusters(QPainter& painter, const QString& text, const std::vector<
 }
 
 }  // namespace
+
+// Qt caches a glyph as an image when the transform's area scale is small, however far one
+// side is stretched: text squeezed flat and drawn very wide (a world transform, a wide
+// font) would ask for glyph images of hundreds of megabytes. Such text is filled as
+// outlines, which the rasterizer clips to the device. Vector devices (PDF, SVG) keep text.
+bool DrawAsOutlines(const QPainter& painter, const FontEntry& entry) {
+    if (!painter.paintEngine() || painter.paintEngine()->type() != QPaintEngine::Raster)
+        return false;
+    const QTransform m = painter.combinedTransform();
+    const double stretch = std::max(std::hypot(m.m11(), m.m12()), std::hypot(m.m21(), m.m22()));
+    return !(entry.metrics.height() * stretch <= kMaxCachedGlyphExtent);
+}
 
 void QPainterDevice::DrawText(const emf::TextRun& run) {
     if (run.text.empty())
@@ -158,25 +158,51 @@ void QPainterDevice::DrawText(const emf::TextRun& run) {
         }
         return entry.metrics.horizontalAdvance(text.mid(c.start, c.length)) * entry.xScale;
     };
-    double end = 0;
-    if (run.origins.size() >= static_cast<std::size_t>(text.size())) {
-        for (Cluster& c : clusters)
-            c.x = toLocal.map(ToQPoint(run.origins[static_cast<std::size_t>(c.start)])).x();
-        end = clusters.back().x + advance(clusters.back());
-    } else {
+    const bool positioned = run.origins.size() >= static_cast<std::size_t>(text.size());
+    if (positioned) {
         for (Cluster& c : clusters) {
-            c.x = end;
-            end += advance(c);
+            const QPointF origin = toLocal.map(ToQPoint(run.origins[static_cast<std::size_t>(c.start)]));
+            c.x = origin.x();
+            c.y = origin.y();
         }
-        const double shift = (run.align & kTaCenter) == kTaCenter ? -end / 2 : (run.align & kTaRight) ? -end : 0;
-        for (Cluster& c : clusters)
-            c.x += shift;
-        end += shift;
     }
-    double left = end, right = end;
-    for (const Cluster& c : clusters) {
-        left = std::min(left, c.x);
-        right = std::max(right, c.x);
+    const auto alignmentShift = [&](double width) {
+        return (run.align & kTaCenter) == kTaCenter ? -width / 2 : (run.align & kTaRight) ? -width : 0;
+    };
+    std::optional<ShapedText> shaped;
+    double left = 0, right = 0;
+    if (!glyphIndex && NeedsShaping(text)) {
+        const bool rightToLeft = (run.options & kEtoRtlReading) || (run.align & kTaRtlReading);
+        shaped.emplace(text, clusters, entry, m_painter.device(), rightToLeft);
+        if (positioned) {
+            const double end = toLocal.map(ToQPoint(run.end)).x();
+            shaped->Place(end);
+            left = std::min(clusters.front().x, end);
+            right = std::max(clusters.front().x, end);
+        } else {
+            left = alignmentShift(shaped->Width());
+            right = left + shaped->Width();
+            shaped->Shift(left);
+        }
+    } else {
+        double end = 0;
+        if (positioned) {
+            end = clusters.back().x + advance(clusters.back());
+        } else {
+            for (Cluster& c : clusters) {
+                c.x = end;
+                end += advance(c);
+            }
+            const double shift = alignmentShift(end);
+            for (Cluster& c : clusters)
+                c.x += shift;
+            end += shift;
+        }
+        left = right = end;
+        for (const Cluster& c : clusters) {
+            left = std::min(left, c.x);
+            right = std::max(right, c.x);
+        }
     }
 
     const double ascent = entry.metrics.ascent(), descent = entry.metrics.descent();
@@ -208,12 +234,16 @@ void QPainterDevice::DrawText(const emf::TextRun& run) {
         for (const QChar c : text)
             glyphs.append(c.unicode());
         DrawGlyphRun(m_painter, entry, glyphs, clusters, baseline);
+    } else if (shaped) {
+        shaped->Draw(m_painter, baseline);
+        NoteMissingCharacters(shaped->Missing());
     } else if (const QList<quint32> glyphs =
                    m_raster && entry.raw ? LookUpGlyphs(text, clusters, *entry.raw) : QList<quint32>();
                !glyphs.isEmpty()) {
         // Raster devices: one glyph run skips text layout, which is most of the time text takes.
         DrawGlyphRun(m_painter, entry, glyphs, clusters, baseline);
     } else {
+        NoteUnsupportedCharacters(entry.font, entry.raw ? &*entry.raw : nullptr, text);
         DrawTextClusters(m_painter, text, clusters, entry, baseline);
     }
     m_painter.restore();

@@ -1,6 +1,6 @@
 // The page's text as a reader sees it: glyph boxes from the recorded advances, reading
 // order of a table and of runs recorded out of order, Chinese text, and finding text over
-// runs and pages.
+// runs and pages, right-to-left and symbol-font text.
 #include "export/page_text_model.h"
 
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include "base/errors.h"
 #include "emf/emf_format.h"
 #include "emf/recorder.h"
+#include "export/page_text_selection.h"
 #include "export/report_search.h"
 #include "text_report.h"
 
@@ -79,6 +80,43 @@ TEST(PageTextModel, RunsRecordedOutOfOrderReadByBaselineThenX) {
     EXPECT_EQ(text.ReadingText(), "A1\tB1\nA2\tB2\ntwo words\ntogether\n");
     ASSERT_EQ(text.Lines.size(), 4u);
     EXPECT_EQ(text.Runs[text.Lines[1].First].Text, "A2");
+}
+
+TEST(PageTextModel, RightToLeftRunsKeepTheirLogicalOrderForFindAndCopy) {
+    Recorder page(400, 300, kScreen);
+    page.SelectObject(page.CreateFont({.height = -10, .faceName = u"Arial"}));
+    page.SetTextAlign(kTaBaseline | kTaLeft);
+    const std::u16string arabic = u"\u0645\u0631\u062D\u0628\u0627 \u0628\u0627\u0644\u0639\u0627\u0644\u0645 123";
+    page.ExtTextOut(10, 20, arabic, std::vector<std::int32_t>(arabic.size(), 6), kEtoRtlReading);
+    page.ExtTextOut(10, 40, u"\u05E9\u05DC\u05D5\u05DD", std::vector<std::int32_t>{6, 6, 6, 6});
+    const PageText text = TextOf(page.Finish());
+    EXPECT_EQ(text.ReadingText(), "مرحبا بالعالم 123\nשלום\n");
+    EXPECT_EQ(SelectedText(text, AllCharacters(text)), "مرحبا بالعالم 123\nשלום");
+    const auto found = TextQuery("بالعالم").FindIn(text, 1);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].Pieces[0], (MatchPiece{0, 6, 13}));
+    EXPECT_EQ(TextQuery("שלום", {.WholeWords = true}).FindIn(text, 1).size(), 1u);
+}
+
+TEST(PageTextModel, SymbolFontsReadAsTheCharactersTheyShow) {
+    Recorder page(400, 300, kScreen);
+    page.SetTextAlign(kTaBaseline | kTaLeft);
+    // A tick and a ticked box in Wingdings 2, an arrow in Wingdings 3, a spider and a
+    // check mark in Webdings (the spider outside the basic plane: two units, one box).
+    const std::pair<std::u16string, std::u16string> runs[] = {
+        {u"Wingdings 2", u"PR"}, {u"WINGDINGS 3", u"\xF067"}, {u"Webdings", u"!a"}};
+    std::int32_t y = 20;
+    for (const auto& [face, codes] : runs) {
+        page.SelectObject(page.CreateFont({.height = -10, .faceName = face}));
+        page.ExtTextOut(10, y, codes, std::vector<std::int32_t>(codes.size(), 12));
+        y += 20;
+    }
+    const PageText text = TextOf(page.Finish());
+    EXPECT_EQ(text.ReadingText(), "✓☑\n→\n🕷✔\n");
+    ASSERT_EQ(text.Runs.size(), 3u);
+    ASSERT_EQ(text.Runs[2].Glyphs.size(), 2u);
+    EXPECT_NEAR(text.Runs[2].Glyphs[0].Right - text.Runs[2].Glyphs[0].Left, 12, kPixel);
+    EXPECT_NEAR(text.Runs[2].Glyphs[1].Left, 22, kPixel);
 }
 
 TEST(ReportSearch, MatchesRunOverRunsOfALineAndFollowTheOptions) {

@@ -1,7 +1,9 @@
 #include "image_checks.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace qrp::test {
 
@@ -30,6 +32,49 @@ QRect InkBounds(const QImage& image) {
             if ((image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF)
                 bounds |= QRect(x, y, 1, 1);
     return bounds;
+}
+
+namespace {
+
+// Grey values, blurred over each pixel's 3 x 3 neighbourhood.
+std::vector<int> BlurredGrey(const QImage& image) {
+    const int w = image.width(), h = image.height();
+    std::vector<int> grey(static_cast<std::size_t>(w * h)), blurred(grey.size());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            grey[static_cast<std::size_t>(y * w + x)] = qGray(image.pixel(x, y));
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            int sum = 0, count = 0;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    if (x + dx >= 0 && x + dx < w && y + dy >= 0 && y + dy < h) {
+                        sum += grey[static_cast<std::size_t>((y + dy) * w + x + dx)];
+                        ++count;
+                    }
+            blurred[static_cast<std::size_t>(y * w + x)] = sum / count;
+        }
+    }
+    return blurred;
+}
+
+}  // namespace
+
+double InkSimilarity(const QImage& actual, const QImage& reference) {
+    const QRect a = InkBounds(actual), r = InkBounds(reference);
+    if (a.isEmpty() || r.isEmpty())
+        return a.isEmpty() && r.isEmpty() ? 1 : 0;
+    const QImage ours = actual.copy(a).convertToFormat(QImage::Format_RGB32);
+    const QImage theirs = reference.copy(r)
+                              .convertToFormat(QImage::Format_RGB32)
+                              .scaled(a.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const std::vector<int> g1 = BlurredGrey(ours), g2 = BlurredGrey(theirs);
+    long dark = 0, differing = 0;
+    for (std::size_t i = 0; i < g1.size(); ++i) {
+        dark += (g1[i] < 230) + (g2[i] < 230);
+        differing += std::abs(g1[i] - g2[i]) > 64;
+    }
+    return dark == 0 ? 1 : std::clamp(1.0 - static_cast<double>(differing) / static_cast<double>(dark), 0.0, 1.0);
 }
 
 bool Near(const QImage& image, int x, int y, QColor expected, int tolerance) {

@@ -1,4 +1,5 @@
 // qrptool render: one page drawn to a PNG, SVG or PDF file, without a display.
+#include <cstdio>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -13,6 +14,7 @@
 #include "gui_app.h"
 #include "options.h"
 #include "png_writer.h"
+#include "render/missing_glyphs.h"
 #include "render/page_renderer.h"
 #include "render/pdf_metadata.h"
 #include "report/file_identity.h"
@@ -113,6 +115,13 @@ int RunRender(const Args& args) {
         case Format::Pdf:
             render::RenderToPdf(emf, output, render::ReportPdfMetadata(parsed.positional[0], stamp));
             break;
+    }
+    // Boxes on the page are no fault of the report: say once which characters want a font.
+    if (const std::vector<char32_t> missing = render::TakeMissingCharacters(); !missing.empty()) {
+        std::string list;
+        for (const char32_t c : missing)
+            list += " U+" + QString::number(static_cast<uint>(c), 16).toUpper().rightJustified(4, '0').toStdString();
+        std::fprintf(stderr, "qrptool: no installed font has these characters, drawn as boxes:%s\n", list.c_str());
     }
     return 0;
 }
