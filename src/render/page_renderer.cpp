@@ -47,10 +47,10 @@ QImage AllocateImage(QSize size) {
 
 }  // namespace
 
-emf::PlayStats DrawPage(QPainter& painter, EmfBytes emf, const QRectF& target) {
+emf::PlayStats DrawPage(QPainter& painter, EmfBytes emf, const QRectF& target, const emf::PlayOptions& options) {
     const emf::Player player(emf);
     QPainterDevice device(painter);
-    return player.Play(device, ToRectF(target));
+    return player.Play(device, ToRectF(target), options);
 }
 
 QSizeF FrameSizeMm(EmfBytes emf) {
@@ -70,7 +70,7 @@ QSize ImageSizeFor(EmfBytes emf, const RasterSize& size) {
     return {side(width), side(height)};
 }
 
-QImage RenderToImage(EmfBytes emf, const RasterSize& size) {
+QImage RenderToImage(EmfBytes emf, const RasterSize& size, const emf::PlayOptions& options) {
     const QSize pixels = ImageSizeFor(emf, size);
     QImage image = AllocateImage(pixels);
     if (image.isNull())
@@ -78,11 +78,11 @@ QImage RenderToImage(EmfBytes emf, const RasterSize& size) {
                     std::to_string(pixels.height()) + " pixel image");
     image.fill(Qt::white);
     QPainter painter(&image);
-    DrawPage(painter, emf, QRectF(QPointF(0, 0), QSizeF(pixels)));
+    DrawPage(painter, emf, QRectF(QPointF(0, 0), QSizeF(pixels)), options);
     return image;
 }
 
-bool RenderToSvg(EmfBytes emf, const RasterSize& size, const QString& fileName) {
+bool RenderToSvg(EmfBytes emf, const RasterSize& size, const QString& fileName, const emf::PlayOptions& options) {
     const QSize pixels = ImageSizeFor(emf, size);
     QSvgGenerator svg;
     svg.setFileName(fileName);
@@ -91,18 +91,18 @@ bool RenderToSvg(EmfBytes emf, const RasterSize& size, const QString& fileName) 
     QPainter painter;
     if (!painter.begin(&svg))
         return false;
-    DrawPage(painter, emf, QRectF(QPointF(0, 0), QSizeF(pixels)));
+    DrawPage(painter, emf, QRectF(QPointF(0, 0), QSizeF(pixels)), options);
     return painter.end();
 }
 
-bool RenderToPdf(EmfBytes emf, const QString& fileName) {
+bool RenderToPdf(EmfBytes emf, const QString& fileName, const emf::PlayOptions& options) {
     const QSizeF mm = FrameSizeMm(emf);
     QPdfWriter pdf(fileName);
     pdf.setPageLayout(QPageLayout(QPageSize(mm, QPageSize::Millimeter), QPageLayout::Portrait, QMarginsF()));
     QPainter painter;
     if (!painter.begin(&pdf))
         return false;
-    DrawPage(painter, emf, QRectF(0, 0, pdf.width(), pdf.height()));
+    DrawPage(painter, emf, QRectF(0, 0, pdf.width(), pdf.height()), options);
     return painter.end();
 }
 

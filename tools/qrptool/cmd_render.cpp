@@ -66,7 +66,7 @@ std::vector<std::uint8_t> LoadPage(const std::string& path, std::int32_t n, bool
 }  // namespace
 
 int RunRender(const Args& args) {
-    const ParsedArgs parsed = ParseArgs(args, {"-o", "--output", "--page", "--width", "--dpi"}, {});
+    const ParsedArgs parsed = ParseArgs(args, {"-o", "--output", "--page", "--width", "--dpi"}, {"--gdi"});
     if (parsed.positional.size() != 1)
         throw UsageError{"expected one report or EMF file"};
     const std::string output = parsed.Output("OUT.png|OUT.svg|OUT.pdf");
@@ -84,6 +84,8 @@ int RunRender(const Args& args) {
     if (!dpi.empty())
         size.dpi = static_cast<double>(ParseNumber(dpi, "the resolution", 1, 4800));
 
+    const emf::PlayOptions play{.gdiOnly = parsed.Has("--gdi")};
+
     RefuseOutputOnto(output, IdentityOfPath(parsed.positional[0]));
     const std::vector<std::uint8_t> emf = LoadPage(parsed.positional[0], n, !page.empty());
     StartGui();
@@ -91,14 +93,14 @@ int RunRender(const Args& args) {
     bool written = false;
     switch (format) {
         case Format::Png:
-            ReplaceWithPng(render::RenderToImage(emf, size), output);
+            ReplaceWithPng(render::RenderToImage(emf, size, play), output);
             written = true;
             break;
         case Format::Svg:
-            written = render::RenderToSvg(emf, size, fileName);
+            written = render::RenderToSvg(emf, size, fileName, play);
             break;
         case Format::Pdf:
-            written = render::RenderToPdf(emf, fileName);
+            written = render::RenderToPdf(emf, fileName, play);
             break;
     }
     if (!written)
