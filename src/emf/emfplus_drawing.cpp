@@ -82,7 +82,7 @@ std::optional<Brush> Playback::BrushFor(std::uint16_t flags, std::uint32_t value
             brush.hatch = def->hatch;
             brush.opaqueBackground = def->back.a != 0;
             brush.backgroundColor = def->back;
-            brush.origin = m_deviceToOutput.Map(m_renderingOrigin);
+            brush.origin = m_pixelsToOutput.Map(m_renderingOrigin);
             break;
         case BrushDef::Kind::Texture:
             brush.style = BrushStyle::Pattern;
@@ -124,17 +124,13 @@ std::optional<Pen> Playback::PenAt(std::uint8_t id) {
     pen.cap = def->cap;
     pen.join = def->join;
     pen.miterLimit = def->miterLimit;
-    // World units scale with the transform; the others are fixed lengths on the page.
-    const double scale = def->unit == kUnitWorld || def->unit == kUnitDisplay
-                             ? Then(def->transform, ToOutput()).MeanScale()
-                             : UnitToPixels(def->unit, false) * m_deviceToOutput.MeanScale();
-    pen.width = def->width * scale;
+    pen.width = def->width * Then(def->transform, UnitToOutput(def->unit)).MeanScale();
     pen.cosmetic = !(pen.width > 0);
     if (!std::isfinite(pen.width))
         pen.width = 0;
     if (!def->dashes.empty()) {
         pen.style = PenStyle::UserStyle;
-        const double unit = pen.cosmetic ? m_deviceToOutput.MeanScale() : pen.width;
+        const double unit = pen.cosmetic ? m_pixelsToOutput.MeanScale() : pen.width;
         for (double d : def->dashes)
             pen.dashes.push_back(d * unit);
     }

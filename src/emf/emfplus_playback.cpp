@@ -21,7 +21,7 @@ bool IsEmfPlusComment(const Record& comment) {
 }
 
 Playback::Playback(Device& device, const Matrix& deviceToOutput, const RectF& area, bool check)
-    : m_device(device), m_deviceToOutput(deviceToOutput), m_area(area), m_check(check), m_pixelBudget(kMaxPixels) {}
+    : m_device(device), m_pixelsToOutput(deviceToOutput), m_area(area), m_check(check), m_pixelBudget(kMaxPixels) {}
 
 void Playback::Feed(const Record& comment) {
     // The comment's own data size, then "EMF+", then the records up to the end of that data.
@@ -55,7 +55,14 @@ void Playback::Feed(const Record& comment) {
 Matrix Playback::ToOutput() const {
     const double sx = m_state.pageScale * UnitToPixels(m_state.pageUnit, false);
     const double sy = m_state.pageScale * UnitToPixels(m_state.pageUnit, true);
-    return Then(Then(m_state.world, Matrix::Scale(sx, sy)), m_deviceToOutput);
+    return Then(Then(m_state.world, Matrix::Scale(sx, sy)), m_pixelsToOutput);
+}
+
+Matrix Playback::UnitToOutput(std::uint32_t unit) const {
+    if (unit == kUnitWorld || unit == kUnitDisplay)
+        return ToOutput();
+    return Then(Then(Matrix::Scale(UnitToPixels(unit, false), UnitToPixels(unit, true)), m_state.world),
+                m_pixelsToOutput);
 }
 
 double Playback::UnitToPixels(std::uint32_t unit, bool vertical) const {

@@ -22,8 +22,8 @@ bool IsEmfPlusComment(const Record& comment);
 
 class Playback {
   public:
-    // `deviceToOutput` maps the reference device's pixels to output coordinates; `area` is
-    // the destination rectangle (what Clear fills).
+    // `deviceToOutput` maps the reference device's pixels (EMF+ pixels too) to output
+    // coordinates; `area` is the destination rectangle (what Clear fills).
     Playback(Device& device, const Matrix& deviceToOutput, const RectF& area, bool check);
 
     // Plays the EMF+ records of one EMF+ comment.
@@ -50,6 +50,9 @@ class Playback {
 
     // emfplus_playback.cpp: state
     Matrix ToOutput() const;
+    // The world transform, then `unit` to EMF+ pixels, then to output: how lengths given in
+    // a fixed unit (pen widths, font sizes) reach the output.
+    Matrix UnitToOutput(std::uint32_t unit) const;
     double UnitToPixels(std::uint32_t unit, bool vertical) const;
     void ChangeWorld(const Matrix& m, bool append);
     void Save(std::uint32_t index);
@@ -75,10 +78,11 @@ class Playback {
     // emfplus_text.cpp
     void DrawString(std::uint16_t flags, Cursor& c);
     void DrawDriverString(std::uint16_t flags, Cursor& c);
-    std::optional<Font> FontAt(std::uint8_t id, const Matrix& toOutput);
+    // The font in output units; `glyphTransform` applies before the world transform.
+    std::optional<Font> FontAt(std::uint8_t id, const Matrix& glyphTransform);
 
     Device& m_device;
-    Matrix m_deviceToOutput;
+    Matrix m_pixelsToOutput;
     RectF m_area;
     bool m_check;
     double m_dpiX = 96, m_dpiY = 96;

@@ -37,19 +37,18 @@ std::vector<std::u16string> Lines(std::u16string_view text) {
 
 }  // namespace
 
-std::optional<Font> Playback::FontAt(std::uint8_t id, const Matrix& toOutput) {
+std::optional<Font> Playback::FontAt(std::uint8_t id, const Matrix& glyphTransform) {
     const auto* def = std::get_if<FontDef>(&ObjectAt(id));
     if (!def || !(def->emSize > 0) || !std::isfinite(def->emSize)) {
         Unsupported();
         return std::nullopt;
     }
-    const PointF ux = toOutput.MapVector({1, 0});
+    // The size in its unit, scaled and turned by the world transform like everything else.
+    const Matrix sized = Then(glyphTransform, UnitToOutput(def->unit));
+    const PointF ux = sized.MapVector({1, 0});
     Font font;
     font.faceName = def->family;
-    const double em = def->unit == kUnitWorld || def->unit == kUnitDisplay
-                          ? def->emSize * Length(toOutput.MapVector({0, 1}))
-                          : def->emSize * UnitToPixels(def->unit, true) * Length(m_deviceToOutput.MapVector({0, 1}));
-    font.height = em;
+    font.height = def->emSize * Length(sized.MapVector({0, 1}));
     font.logicalHeight = -1;  // an em height
     font.weight = (def->style & 1) ? 700 : 400;
     font.italic = def->style & 2;
@@ -69,7 +68,7 @@ void Playback::DrawString(std::uint16_t flags, Cursor& c) {
     for (const std::uint8_t *p = c.Take(length, 2).data(), *end = p + std::size_t{length} * 2; p < end; p += 2)
         text.push_back(static_cast<char16_t>(p[0] | p[1] << 8));
     const Matrix m = ToOutput();
-    const std::optional<Font> font = FontAt(flags & 0xFF, m);
+    const std::optional<Font> font = FontAt(flags & 0xFF, Matrix{});
     StringFormatDef format;
     if (formatId < kObjectSlots) {
         if (const auto* f = std::get_if<StringFormatDef>(&ObjectAt(static_cast<std::uint8_t>(formatId))))
@@ -133,10 +132,9 @@ void Playback::DrawDriverString(std::uint16_t flags, Cursor& c) {
     const std::uint32_t count = c.U32();
     const auto glyphs = c.Take(count, 2);
     const auto positions = c.Take(count, 8);
-    Matrix m = ToOutput();
-    if (matrixPresent)
-        m = Then(c.ReadMatrix(), m);
-    const std::optional<Font> font = FontAt(flags & 0xFF, m);
+    const Matrix glyphTransform = matrixPresent ? c.ReadMatrix() : Matrix{};
+    const Matrix m = Then(glyphTransform, ToOutput());
+    const std::optional<Font> font = FontAt(flags & 0xFF, glyphTransform);
     if (!brush || !font)
         return;
     if (brush->style != BrushStyle::Solid || (options & kDriverVertical) || !m.IsFinite()) {
