@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "emfplus_playback.h"
+#include "path_builder.h"
 
 namespace qrp::emf::plus {
 
@@ -17,11 +18,7 @@ constexpr std::uint8_t kPointTypeMask = 0x07, kPointBezier = 3, kPointStart = 0,
 
 Path RectanglePath(const RectF& r, const Matrix& m) {
     Path path;
-    path.elements = {{PathOp::MoveTo, {m.Map({r.left, r.top})}},
-                     {PathOp::LineTo, {m.Map({r.right, r.top})}},
-                     {PathOp::LineTo, {m.Map({r.right, r.bottom})}},
-                     {PathOp::LineTo, {m.Map({r.left, r.bottom})}},
-                     {PathOp::Close, {}}};
+    PathBuilder(path, m).Rectangle(r);
     return path;
 }
 

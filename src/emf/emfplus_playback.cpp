@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "emfplus_format.h"
+#include "path_builder.h"
 
 namespace qrp::emf::plus {
 
@@ -223,13 +224,7 @@ void Playback::Dispatch(std::uint16_t type, std::uint16_t flags, std::span<const
             break;
         case kSetClipRect: {
             Path path;
-            const Matrix m = ToOutput();
-            const RectF r = ReadRect(c, false);
-            path.elements = {{PathOp::MoveTo, {m.Map({r.left, r.top})}},
-                             {PathOp::LineTo, {m.Map({r.right, r.top})}},
-                             {PathOp::LineTo, {m.Map({r.right, r.bottom})}},
-                             {PathOp::LineTo, {m.Map({r.left, r.bottom})}},
-                             {PathOp::Close, {}}};
+            PathBuilder(path, ToOutput()).Rectangle(ReadRect(c, false));
             CombineClip({{ClipMode::Replace, std::move(path)}}, (flags >> 8) & 0xF);
             break;
         }
