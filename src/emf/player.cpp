@@ -52,19 +52,23 @@ Playback::Playback(std::span<const std::uint8_t> emf, const Header& header, Devi
 }
 
 std::unique_ptr<plus::Playback> Playback::EmfPlusPlayback() {
-    NoDevice nowhere;
-    std::optional<plus::Playback> check;
+    // GDI+ puts its EMF+ header in the record after the EMF header: a picture without one
+    // there costs no look-ahead.
     RecordReader reader(m_emf);
+    reader.Next();
+    const auto first = reader.Next();
+    if (!first || first->Type() != kEmrComment || !plus::IsEmfPlusComment(*first))
+        return nullptr;
+    NoDevice nowhere;
+    plus::Playback check(nowhere, m_deviceToOutput, m_destination, true);
+    check.Feed(*first);
     while (const auto record = reader.Next()) {
-        if (record->Type() != kEmrComment || !plus::IsEmfPlusComment(*record))
-            continue;
-        if (!check)
-            check.emplace(nowhere, m_deviceToOutput, m_destination, true);
-        check->Feed(*record);
-        if (check->Failed())
+        if (check.Failed())
             return nullptr;
+        if (record->Type() == kEmrComment && plus::IsEmfPlusComment(*record))
+            check.Feed(*record);
     }
-    if (!check)
+    if (check.Failed())
         return nullptr;
     return std::make_unique<plus::Playback>(m_device, m_deviceToOutput, m_destination, false);
 }
