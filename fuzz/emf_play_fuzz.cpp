@@ -22,6 +22,8 @@ class TouchingDevice : public qrp::emf::Device {
         m_sum += pen.width + pen.dashes.size();
         if (brush.pattern)
             m_sum += brush.pattern->pixels.empty() ? 0 : brush.pattern->pixels.back();
+        for (const auto& stop : brush.stops)
+            m_sum += stop.position + stop.color.a;
     }
     void DrawText(const qrp::emf::TextRun& run) override {
         m_sum += run.text.size() + run.origins.size() + run.font.height;

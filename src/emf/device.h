@@ -29,9 +29,10 @@ struct RectF {
     friend bool operator==(const RectF&, const RectF&) = default;
 };
 
-// An opaque GDI colour (COLORREF has no alpha).
+// A colour, straight (not premultiplied) alpha. GDI colours are opaque; EMF+ ones may not be.
 struct Color {
     std::uint8_t r = 0, g = 0, b = 0;
+    std::uint8_t a = 255;
     friend bool operator==(const Color&, const Color&) = default;
 };
 
@@ -93,6 +94,12 @@ struct Pen {
 
 enum class BrushStyle : std::uint8_t { Null, Solid, Hatched, Pattern, LinearGradient };
 
+struct GradientStop {
+    double position = 0;  // 0 at gradientStart, 1 at gradientEnd
+    Color color;
+    friend bool operator==(const GradientStop&, const GradientStop&) = default;
+};
+
 struct Brush {
     BrushStyle style = BrushStyle::Solid;  // Null: do not fill
     Color color;                           // Solid and Hatched: the colour; Hatched draws its lines with it
@@ -105,6 +112,11 @@ struct Brush {
     // LinearGradient (GRADIENTFILL rectangles): color at gradientStart, gradientEndColor at gradientEnd.
     PointF gradientStart, gradientEnd;
     Color gradientEndColor;
+    // When not empty, the gradient's colours in between, by ascending position (they replace
+    // color and gradientEndColor). `repeat`: the gradient repeats beyond its ends instead of
+    // holding the end colours.
+    std::vector<GradientStop> stops;
+    bool repeat = false;
 };
 
 struct Font {
@@ -205,6 +217,9 @@ class Device {
     virtual void DrawPath(const Path& path, const Pen& pen, const Brush& brush, std::uint32_t rop2) = 0;
     virtual void DrawText(const TextRun& run) = 0;
     virtual void DrawImage(const ImageDraw& draw) = 0;
+    // Whether the following shapes get smoothed edges. GDI pictures are drawn smoothed; EMF+
+    // says per shape. A device that cannot choose ignores this.
+    virtual void SetAntialias(bool /*on*/) {}
 };
 
 }  // namespace qrp::emf

@@ -8,8 +8,8 @@ namespace qrp::emf {
 
 Player::Player(std::span<const std::uint8_t> emf) : m_emf(emf), m_header(ReadHeader(emf)) {}
 
-PlayStats Player::Play(Device& device, const RectF& destination) const {
-    return Playback(m_emf, m_header, device, destination).Run();
+PlayStats Player::Play(Device& device, const RectF& destination, const PlayOptions& options) const {
+    return Playback(m_emf, m_header, device, destination).Run(options);
 }
 
 namespace {
@@ -30,10 +30,19 @@ PointF ToPointF(PointL p) {
     return {static_cast<double>(p.x), static_cast<double>(p.y)};
 }
 
+// Where the EMF+ look-ahead draws: nowhere.
+class NoDevice final : public Device {
+  public:
+    void SetClip(const Clip&) override {}
+    void DrawPath(const Path&, const Pen&, const Brush&, std::uint32_t) override {}
+    void DrawText(const TextRun&) override {}
+    void DrawImage(const ImageDraw&) override {}
+};
+
 }  // namespace
 
 Playback::Playback(std::span<const std::uint8_t> emf, const Header& header, Device& device, const RectF& destination)
-    : m_emf(emf), m_header(header), m_device(device) {
+    : m_emf(emf), m_header(header), m_device(device), m_destination(destination) {
     const double sx = destination.Width() / Extent(header.FrameWidthPx(), header.bounds.left, header.bounds.right);
     const double sy = destination.Height() / Extent(header.FrameHeightPx(), header.bounds.top, header.bounds.bottom);
     const bool frameEmpty = header.frame.right == header.frame.left;
@@ -42,10 +51,50 @@ Playback::Playback(std::span<const std::uint8_t> emf, const Header& header, Devi
     m_deviceToOutput = {sx, 0, 0, sy, destination.left - left * sx, destination.top - top * sy};
 }
 
-PlayStats Playback::Run() {
+std::unique_ptr<plus::Playback> Playback::EmfPlusPlayback() {
+    // GDI+ puts its EMF+ header in the record after the EMF header: a picture without one
+    // there costs no look-ahead.
+    RecordReader reader(m_emf);
+    reader.Next();
+    const auto first = reader.Next();
+    if (!first || first->Type() != kEmrComment || !plus::IsEmfPlusComment(*first))
+        return nullptr;
+    NoDevice nowhere;
+    plus::Playback check(nowhere, m_deviceToOutput, m_destination, true);
+    check.Feed(*first);
+    while (const auto record = reader.Next()) {
+        if (check.Failed())
+            return nullptr;
+        if (record->Type() == kEmrComment && plus::IsEmfPlusComment(*record))
+            check.Feed(*record);
+    }
+    if (check.Failed())
+        return nullptr;
+    return std::make_unique<plus::Playback>(m_device, m_deviceToOutput, m_destination, false);
+}
+
+PlayStats Playback::Run(const PlayOptions& options) {
+    const std::unique_ptr<plus::Playback> emfPlus = options.gdiOnly ? nullptr : EmfPlusPlayback();
+    bool gdiSection = false;
     RecordReader reader(m_emf);
     while (const auto record = reader.Next()) {
         ++m_stats.records;
+        if (emfPlus) {
+            if (record->Type() == kEmrComment && plus::IsEmfPlusComment(*record)) {
+                emfPlus->Feed(*record);
+                if (emfPlus->InGetDc() && !gdiSection) {
+                    // GDI draws on: its clip and smoothing replace the EMF+ ones.
+                    m_clipDirty = m_clipSent = true;
+                    m_device.SetAntialias(true);
+                } else if (!emfPlus->InGetDc() && gdiSection) {
+                    emfPlus->DeviceStateChanged();
+                }
+                gdiSection = emfPlus->InGetDc();
+                continue;
+            }
+            if (!gdiSection)
+                continue;
+        }
         try {
             Dispatch(*record);
         } catch (const RecordError&) {
@@ -54,6 +103,11 @@ PlayStats Playback::Run() {
         }
     }
     m_stats.truncated = reader.Damaged();
+    if (emfPlus) {
+        m_stats.emfPlus = true;
+        m_stats.drawCalls += emfPlus->DrawCalls();
+        m_stats.damaged += emfPlus->Damaged();
+    }
     return m_stats;
 }
 

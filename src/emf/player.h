@@ -19,6 +19,12 @@ struct PlayStats {
     std::size_t unsupported = 0;  // records of a type or form the player does not draw
     std::size_t drawCalls = 0;    // DrawPath, DrawText and DrawImage calls made
     bool truncated = false;       // the record chain ended on a broken size before EMR_EOF
+    bool emfPlus = false;         // the EMF+ records were played, not the GDI ones
+};
+
+struct PlayOptions {
+    // Play the GDI records of a picture that also carries EMF+ ones (for comparison).
+    bool gdiOnly = false;
 };
 
 class Player {
@@ -31,7 +37,11 @@ class Player {
 
     // Draws every record onto `device`. Damaged and unknown records are skipped; a record
     // with an impossible size ends the picture there. Throws only what the device throws.
-    PlayStats Play(Device& device, const RectF& destination) const;
+    //
+    // A picture with EMF+ records is drawn from those, with the GDI records skipped but for
+    // the ones GDI+ wrote between a GetDC record and the next EMF+ record. When its EMF+
+    // records use anything not drawn here, or are damaged, its GDI records are played instead.
+    PlayStats Play(Device& device, const RectF& destination, const PlayOptions& options = {}) const;
 
   private:
     std::span<const std::uint8_t> m_emf;

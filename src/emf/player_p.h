@@ -11,6 +11,7 @@
 #include "device.h"
 #include "dib.h"
 #include "emf_header.h"
+#include "emfplus_playback.h"
 #include "object_table.h"
 #include "player.h"
 #include "record_reader.h"
@@ -31,10 +32,12 @@ enum class Paint : std::uint8_t { Stroke, Fill, FillAndStroke };
 class Playback {
   public:
     Playback(std::span<const std::uint8_t> emf, const Header& header, Device& device, const RectF& destination);
-    PlayStats Run();
+    PlayStats Run(const PlayOptions& options);
 
   private:
     void Dispatch(const Record& r);
+    // The EMF+ player for this picture, when it has EMF+ records and all of them can be drawn.
+    std::unique_ptr<plus::Playback> EmfPlusPlayback();
 
     // player.cpp: state records and mappings
     void SaveDc();
@@ -120,6 +123,7 @@ class Playback {
     std::span<const std::uint8_t> m_emf;
     const Header& m_header;
     Device& m_device;
+    RectF m_destination;
     Matrix m_deviceToOutput;
     Matrix m_logicalToOutput;
     bool m_mappingDirty = true;

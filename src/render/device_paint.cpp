@@ -237,8 +237,13 @@ QBrush MakeBrush(const emf::Brush& brush, double patternScale, bool textures, QB
         }
         case emf::BrushStyle::LinearGradient: {
             QLinearGradient gradient(Clamped(brush.gradientStart), Clamped(brush.gradientEnd));
-            gradient.setColorAt(0, ToQColor(brush.color));
-            gradient.setColorAt(1, ToQColor(brush.gradientEndColor));
+            if (brush.stops.empty()) {
+                gradient.setColorAt(0, ToQColor(brush.color));
+                gradient.setColorAt(1, ToQColor(brush.gradientEndColor));
+            }
+            for (const emf::GradientStop& stop : brush.stops)
+                gradient.setColorAt(std::clamp(stop.position, 0.0, 1.0), ToQColor(stop.color));
+            gradient.setSpread(brush.repeat ? QGradient::RepeatSpread : QGradient::PadSpread);
             return gradient;
         }
     }

@@ -15,7 +15,7 @@
 namespace qrp::render {
 
 inline QColor ToQColor(emf::Color c) {
-    return QColor(c.r, c.g, c.b);
+    return QColor(c.r, c.g, c.b, c.a);
 }
 inline QPointF ToQPoint(emf::PointF p) {
     return {p.x, p.y};

@@ -67,10 +67,10 @@ void PaintAndClose(QPaintDevice& writer, FileStream& file, OutputDevice& device,
 
 }  // namespace
 
-emf::PlayStats DrawPage(QPainter& painter, EmfBytes emf, const QRectF& target) {
+emf::PlayStats DrawPage(QPainter& painter, EmfBytes emf, const QRectF& target, const emf::PlayOptions& options) {
     const emf::Player player(emf);
     QPainterDevice device(painter);
-    return player.Play(device, ToRectF(target));
+    return player.Play(device, ToRectF(target), options);
 }
 
 QSizeF FrameSizeMm(EmfBytes emf) {
@@ -90,7 +90,7 @@ QSize ImageSizeFor(EmfBytes emf, const RasterSize& size) {
     return {side(width), side(height)};
 }
 
-QImage RenderToImage(EmfBytes emf, const RasterSize& size) {
+QImage RenderToImage(EmfBytes emf, const RasterSize& size, const emf::PlayOptions& options) {
     const QSize pixels = ImageSizeFor(emf, size);
     QImage image = AllocateImage(pixels);
     if (image.isNull())
@@ -98,11 +98,11 @@ QImage RenderToImage(EmfBytes emf, const RasterSize& size) {
                     std::to_string(pixels.height()) + " pixel image");
     image.fill(Qt::white);
     QPainter painter(&image);
-    DrawPage(painter, emf, QRectF(QPointF(0, 0), QSizeF(pixels)));
+    DrawPage(painter, emf, QRectF(QPointF(0, 0), QSizeF(pixels)), options);
     return image;
 }
 
-void RenderToSvg(EmfBytes emf, const RasterSize& size, const std::string& fileName) {
+void RenderToSvg(EmfBytes emf, const RasterSize& size, const std::string& fileName, const emf::PlayOptions& options) {
     const QSize pixels = ImageSizeFor(emf, size);
     const auto file = FileStream::Create(fileName);
     OutputDevice device(*file);
@@ -111,10 +111,11 @@ void RenderToSvg(EmfBytes emf, const RasterSize& size, const std::string& fileNa
     svg.setSize(pixels);
     svg.setViewBox(QRect(QPoint(0, 0), pixels));
     PaintAndClose(svg, *file, device,
-                  [&](QPainter& painter) { DrawPage(painter, emf, QRectF(QPointF(0, 0), QSizeF(pixels))); });
+                  [&](QPainter& painter) { DrawPage(painter, emf, QRectF(QPointF(0, 0), QSizeF(pixels)), options); });
 }
 
-void RenderToPdf(EmfBytes emf, const std::string& fileName, const PdfMetadata& metadata) {
+void RenderToPdf(EmfBytes emf, const std::string& fileName, const PdfMetadata& metadata,
+                 const emf::PlayOptions& options) {
     const QSizeF mm = FrameSizeMm(emf);
     const auto file = FileStream::Create(fileName);
     OutputDevice device(*file);
@@ -123,7 +124,7 @@ void RenderToPdf(EmfBytes emf, const std::string& fileName, const PdfMetadata& m
     StampDatesAsWritten(device, metadata.Created);
     pdf.setPageLayout(QPageLayout(QPageSize(mm, QPageSize::Millimeter), QPageLayout::Portrait, QMarginsF()));
     PaintAndClose(pdf, *file, device,
-                  [&](QPainter& painter) { DrawPage(painter, emf, QRectF(0, 0, pdf.width(), pdf.height())); });
+                  [&](QPainter& painter) { DrawPage(painter, emf, QRectF(0, 0, pdf.width(), pdf.height()), options); });
 }
 
 }  // namespace qrp::render

@@ -25,7 +25,8 @@ namespace qrp::render {
 using EmfBytes = std::span<const std::uint8_t>;
 
 // Draws the picture stretched into `target` (in the painter's current coordinates).
-emf::PlayStats DrawPage(QPainter& painter, EmfBytes emf, const QRectF& target);
+// `options` choose how a picture with EMF+ records is played (the renderings below too).
+emf::PlayStats DrawPage(QPainter& painter, EmfBytes emf, const QRectF& target, const emf::PlayOptions& options = {});
 
 // The page's frame in millimetres (at least 0.01 mm each way).
 QSizeF FrameSizeMm(EmfBytes emf);
@@ -39,14 +40,16 @@ struct RasterSize {
 QSize ImageSizeFor(EmfBytes emf, const RasterSize& size);
 
 // The page on white, RGB32. Throws EQRError when the image is too large to allocate.
-QImage RenderToImage(EmfBytes emf, const RasterSize& size);
+QImage RenderToImage(EmfBytes emf, const RasterSize& size, const emf::PlayOptions& options = {});
 
 // An SVG whose user units are pixels of `size` (viewBox of that size), put in place of
 // fileName when complete (FileStream::Create). Throws FileError when it cannot be written.
-void RenderToSvg(EmfBytes emf, const RasterSize& size, const std::string& fileName);
+void RenderToSvg(EmfBytes emf, const RasterSize& size, const std::string& fileName,
+                 const emf::PlayOptions& options = {});
 
 // A one-page PDF of the frame's physical size, vector graphics and real text, with the
 // metadata's title, creator and date; written as RenderToSvg writes.
-void RenderToPdf(EmfBytes emf, const std::string& fileName, const PdfMetadata& metadata = {});
+void RenderToPdf(EmfBytes emf, const std::string& fileName, const PdfMetadata& metadata = {},
+                 const emf::PlayOptions& options = {});
 
 }  // namespace qrp::render

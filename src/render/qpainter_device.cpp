@@ -162,7 +162,13 @@ void QPainterDevice::UseComposition(QPainter::CompositionMode mode) {
         return;
     m_painter.setCompositionMode(mode);
     // Raster operations on antialiased edges would combine partial coverage bit by bit.
-    m_painter.setRenderHint(QPainter::Antialiasing, mode < QPainter::RasterOp_SourceOrDestination);
+    m_painter.setRenderHint(QPainter::Antialiasing, m_antialias && mode < QPainter::RasterOp_SourceOrDestination);
+}
+
+void QPainterDevice::SetAntialias(bool on) {
+    m_antialias = on;
+    m_painter.setRenderHint(QPainter::Antialiasing,
+                            on && m_painter.compositionMode() < QPainter::RasterOp_SourceOrDestination);
 }
 
 void QPainterDevice::DrawPath(const emf::Path& path, const emf::Pen& pen, const emf::Brush& brush, std::uint32_t rop2) {

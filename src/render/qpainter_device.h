@@ -40,12 +40,13 @@ class QPainterDevice final : public emf::Device {
     void DrawPath(const emf::Path& path, const emf::Pen& pen, const emf::Brush& brush, std::uint32_t rop2) override;
     void DrawText(const emf::TextRun& run) override;
     void DrawImage(const emf::ImageDraw& draw) override;
+    void SetAntialias(bool on) override;
 
   private:
     // Sets a composition mode that does what `rop2` does to the pen and brush colours;
     // returns false when the mode draws nothing here.
     bool ApplyRop2(std::uint32_t rop2, QColor& overrideColor, bool& invertColors);
-    // Sets `mode`, with antialiasing unless it is a raster operation.
+    // Sets `mode`, with antialiasing (when the picture wants it) unless it is a raster operation.
     void UseComposition(QPainter::CompositionMode mode);
     // A blit whose raster operation uses the pattern: `visible` part of `source` (source
     // pixels) through `map` (source pixels to output coordinates). Exact on a QImage; on
@@ -60,6 +61,7 @@ class QPainterDevice final : public emf::Device {
     bool m_raster = false;      // raster ops and glyph runs available
     bool m_blendModes = false;  // Multiply and friends available
     bool m_textures = true;     // image brushes survive (not in SVG)
+    bool m_antialias = true;    // what the picture asked for last
     std::optional<QPainterPath> m_outerClip;
     QRectF m_everything;  // the device's area in output coordinates, for "no clip"
     std::unique_ptr<FontCache> m_fonts;

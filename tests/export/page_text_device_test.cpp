@@ -92,6 +92,33 @@ TEST(PageTextDevice, FontSizeColourFaceAndStyle) {
     EXPECT_EQ(items[2].Font.Size, 1);  // 0.72 pt is kept at one point
 }
 
+TEST(PageTextDevice, EmfPlusStringsReplaceTheirFallbackText) {
+    // A 25 pixel bold font; DrawString in a rectangle, DrawDriverString at a baseline point.
+    test::EmfPlusRecords plus;
+    plus.Header().Object(2, 6, Bytes().F32(25).U32(2).U32(1).U32(0).U32(5).Utf16(u"Arial"));
+    plus.Add(0x401C, 0x8002,
+             Bytes().U32(0xFF0000FF).U32(0xFFFFFFFF).U32(5).F32(10).F32(20).F32(80).F32(30).Utf16(u"Total"));
+    // 36 points at 100 dpi are 50 pixels, halved by the world transform like the positions.
+    plus.Object(3, 6, Bytes().F32(36).U32(3).U32(0).U32(0).U32(5).Utf16(u"Arial"));
+    plus.Add(0x402E, 0, Bytes().F32(0.5f).F32(0.5f));
+    const Bytes sum = Bytes().U32(0xFF000000).U32(1).U32(0).U32(3).Utf16(u"Sum");
+    plus.Add(0x4036, 0x8003, Bytes(sum).F32(60).F32(160).F32(90).F32(160).F32(120).F32(160));
+    EmfBuilder b;
+    b.Plus(plus).Font(1, -20, u"Arial").Add(kEmrSelectObject, {1}).TextW(0, 0, u"fallback", {});
+    const auto items = Items(b.Finish());
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].Text, "Total");
+    EXPECT_EQ(items[0].Font.Size, 18);  // 25 px x 72 / 100
+    EXPECT_EQ(items[0].Font.Weight, 700);
+    EXPECT_EQ(items[0].Font.Color, 0xFF0000);
+    EXPECT_NEAR(items[0].X, (10 + 25.0 / 6) * kTenthsPerPixel, 1e-6);
+    EXPECT_NEAR(items[0].Y, 20 * kTenthsPerPixel, 1e-6);
+    EXPECT_EQ(items[1].Text, "Sum");
+    EXPECT_EQ(items[1].Font.Size, 18);
+    EXPECT_NEAR(items[1].X, 30 * kTenthsPerPixel, 1e-6);
+    EXPECT_NEAR(items[1].Y, (80 - kAscentPerEm * 25) * kTenthsPerPixel, 1e-6);
+}
+
 TEST(PageTextDevice, WorldTransformScalesPositionAndSize) {
     EmfBuilder b;
     b.Font(1, -10, u"Arial").Add(kEmrSelectObject, {1});

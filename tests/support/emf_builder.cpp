@@ -90,6 +90,25 @@ EmfBuilder::EmfBuilder(std::int32_t frameRight, std::int32_t frameBottom, std::i
     Add(1, header);
 }
 
+EmfPlusRecords& EmfPlusRecords::Add(std::uint16_t type, std::uint16_t flags, const Bytes& data) {
+    const auto size = static_cast<std::uint32_t>(data.Size());
+    m_data.U16(type).U16(flags).U32(12 + ((size + 3) & ~3u)).U32(size).Raw(data.Data()).Pad4();
+    return *this;
+}
+
+EmfPlusRecords& EmfPlusRecords::Header(std::uint32_t dpi) {
+    return Add(0x4001, 1, Bytes().U32(0xDBC01002).U32(1).U32(dpi).U32(dpi));
+}
+
+EmfPlusRecords& EmfPlusRecords::Object(std::uint8_t id, std::uint8_t type, const Bytes& body) {
+    return Add(0x4008, static_cast<std::uint16_t>(type << 8 | id), Bytes().U32(0xDBC01002).Raw(body.Data()));
+}
+
+EmfBuilder& EmfBuilder::Plus(const EmfPlusRecords& records) {
+    const auto size = static_cast<std::uint32_t>(records.Data().Size());
+    return Add(70, Bytes().U32(size + 4).U32(0x2B464D45).Raw(records.Data().Data()));
+}
+
 EmfBuilder& EmfBuilder::Add(std::uint32_t type, const Bytes& payload) {
     Bytes record;
     record.U32(type).U32(0).Raw(payload.Data()).Pad4();

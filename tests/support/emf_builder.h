@@ -35,6 +35,21 @@ class Bytes {
     std::vector<std::uint8_t> m_data;
 };
 
+// EMF+ records for one EMR_COMMENT: type, flags and data; sizes are filled in.
+class EmfPlusRecords {
+  public:
+    EmfPlusRecords& Add(std::uint16_t type, std::uint16_t flags, const Bytes& data = {});
+    // EmfPlusHeader of a dual picture at `dpi` (the EmfBuilder's reference device is 100).
+    EmfPlusRecords& Header(std::uint32_t dpi = 100);
+    // EmfPlusObject `id` of `type` (1 brush, 2 pen, 3 path, 4 region, 5 image, 6 font),
+    // the object version written before `body`.
+    EmfPlusRecords& Object(std::uint8_t id, std::uint8_t type, const Bytes& body);
+    const Bytes& Data() const { return m_data; }
+
+  private:
+    Bytes m_data;
+};
+
 class EmfBuilder {
   public:
     // Reference device of 1000 x 1000 pixels on 254 x 254 mm (100 dpi) and a frame of one
@@ -65,6 +80,9 @@ class EmfBuilder {
     // function or transparent colour. An empty `info` records no source bitmap.
     EmfBuilder& Blt(std::uint32_t type, std::array<std::int32_t, 4> dest, std::array<std::int32_t, 4> src,
                     std::uint32_t rop, const Bytes& info, const Bytes& bits);
+
+    // An EMR_COMMENT carrying EMF+ records.
+    EmfBuilder& Plus(const EmfPlusRecords& records);
 
     // Appends EMR_EOF and returns the picture.
     std::vector<std::uint8_t> Finish();

@@ -83,7 +83,7 @@ std::vector<std::uint8_t> LoadPage(const std::string& path, std::int32_t n, bool
 }  // namespace
 
 int RunRender(const Args& args) {
-    const ParsedArgs parsed = ParseArgs(args, {"-o", "--output", "--page", "--width", "--dpi", "--format"}, {});
+    const ParsedArgs parsed = ParseArgs(args, {"-o", "--output", "--page", "--width", "--dpi", "--format"}, {"--gdi"});
     if (parsed.positional.size() != 1)
         throw UsageError{"expected one report or EMF file"};
     const std::string output = parsed.Output("OUT.png|OUT.svg|OUT.pdf");
@@ -101,19 +101,21 @@ int RunRender(const Args& args) {
     if (!dpi.empty())
         size.dpi = static_cast<double>(ParseNumber(dpi, "the resolution", 1, 4800));
 
+    const emf::PlayOptions play{.gdiOnly = parsed.Has("--gdi")};
+
     RefuseOutputOnto(output, IdentityOfPath(parsed.positional[0]));
     std::optional<double> stamp;
     const std::vector<std::uint8_t> emf = LoadPage(parsed.positional[0], n, !page.empty(), stamp);
     StartGui();
     switch (format) {
         case Format::Png:
-            ReplaceWithPng(render::RenderToImage(emf, size), output);
+            ReplaceWithPng(render::RenderToImage(emf, size, play), output);
             break;
         case Format::Svg:
-            render::RenderToSvg(emf, size, output);
+            render::RenderToSvg(emf, size, output, play);
             break;
         case Format::Pdf:
-            render::RenderToPdf(emf, output, render::ReportPdfMetadata(parsed.positional[0], stamp));
+            render::RenderToPdf(emf, output, render::ReportPdfMetadata(parsed.positional[0], stamp), play);
             break;
     }
     // Boxes on the page are no fault of the report: say once which characters want a font.

@@ -79,12 +79,13 @@ const Command kCommands[] = {
      qrp::tool::RunFind, 2},
 #ifdef QRP_WITH_RENDER
     {"render", "draw one page to a PNG, SVG or PDF file",
-     "usage: qrptool render FILE [--page N] [--width PX | --dpi D] -o OUT.png|OUT.svg|OUT.pdf\n"
+     "usage: qrptool render FILE [--page N] [--width PX | --dpi D] [--gdi] -o OUT.png|OUT.svg|OUT.pdf\n"
      "                       [--format png|svg|pdf]\n"
      "Draws page N (default 1) of a report, or a single EMF file, stretched from its frame.\n"
      "PNG (on white) and SVG are --width pixels wide (height from the page's aspect) or the\n"
      "page's size at --dpi (default 96); a PDF page has the page's physical size. --format\n"
-     "names the format for an output without its ending, such as - (the standard output).\n",
+     "names the format for an output without its ending, such as - (the standard output).\n"
+     "--gdi draws a picture that carries EMF+ records from its GDI records instead.\n",
      qrp::tool::RunRender},
     {"thumbnail", "draw page 1 as a PNG thumbnail for file managers",
      "usage: qrptool thumbnail FILE OUT.png SIZE\n"

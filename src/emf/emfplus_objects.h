@@ -1,0 +1,139 @@
+// The objects EMF+ records define (brushes, pens, paths, regions, images, fonts, string
+// formats) as read from their bytes, in world coordinates. Reading throws RecordError for
+// bytes that run short; a form the player cannot draw becomes an Unsupported object, so
+// that the picture falls back to its GDI records when one is used.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "device.h"
+#include "emfplus_format.h"
+#include "record_reader.h"
+#include "transform.h"
+
+namespace qrp::emf::plus {
+
+// Bounds-checked reading from the start of some bytes onwards.
+class Cursor {
+  public:
+    explicit Cursor(std::span<const std::uint8_t> bytes, std::size_t at = 0) : m_record(0, bytes, 0), m_at(at) {}
+    std::uint8_t U8() { return m_record.U8(Advance(1)); }
+    std::uint16_t U16() { return m_record.U16(Advance(2)); }
+    std::int16_t I16() { return m_record.I16(Advance(2)); }
+    std::uint32_t U32() { return m_record.U32(Advance(4)); }
+    std::int32_t I32() { return m_record.I32(Advance(4)); }
+    double F32() { return m_record.F32(Advance(4)); }
+    Matrix ReadMatrix();
+    std::span<const std::uint8_t> Take(std::uint64_t count, std::size_t size = 1);
+    std::size_t Position() const { return m_at; }
+    std::size_t Remaining() const { return m_record.Size() - std::min(m_at, m_record.Size()); }
+
+  private:
+    std::size_t Advance(std::size_t n) {
+        const std::size_t at = m_at;
+        m_at += n;
+        return at;
+    }
+    Record m_record;
+    std::size_t m_at;
+};
+
+// 0xAARRGGBB as stored.
+Color ArgbColor(std::uint32_t argb);
+
+struct BrushDef {
+    enum class Kind : std::uint8_t { Solid, Hatch, Linear, Texture } kind = Kind::Solid;
+    Color color, back;  // Solid; Hatch fore and back; Linear start and end
+    std::uint32_t hatch = 0;
+    RectF rect;  // Linear: the gradient runs from its left edge to its right edge
+    Matrix transform;
+    std::vector<GradientStop> stops;
+    bool repeat = true;
+    std::shared_ptr<const Image> texture;
+};
+
+struct PenDef {
+    double width = 0;
+    std::uint32_t unit = 0;
+    Matrix transform;
+    CapStyle cap = CapStyle::Flat;
+    JoinStyle join = JoinStyle::Miter;
+    double miterLimit = 10;
+    std::vector<double> dashes;  // in pen widths
+    Color color;
+};
+
+struct PathDef {
+    std::vector<PointF> points;
+    std::vector<std::uint8_t> types;
+};
+
+struct RegionNode {
+    enum class Kind : std::uint8_t { Combine, Rect, Path, Empty, Infinite } kind = Kind::Empty;
+    std::uint32_t op = 0;  // Combine: 1 and, 2 union, 3 xor, 4 exclude, 5 complement
+    RectF rect;
+    PathDef path;
+    std::size_t left = 0, right = 0;  // Combine: indices of the operands
+};
+
+struct RegionDef {
+    std::vector<RegionNode> nodes;  // nodes[0] is the root
+};
+
+struct ImageDef {
+    std::shared_ptr<const Image> image;
+    bool alpha = false;  // some pixels are not opaque (or may not be: PNG)
+};
+
+struct FontDef {
+    double emSize = 0;
+    std::uint32_t unit = 0;
+    std::uint32_t style = 0;  // 1 bold, 2 italic, 4 underline, 8 strikeout
+    std::u16string family;
+};
+
+struct StringFormatDef {
+    std::uint32_t flags = 0;
+    std::uint32_t align = 0, lineAlign = 0;  // 0 near, 1 centre, 2 far
+};
+
+struct Unsupported {};
+
+using Object =
+    std::variant<std::monostate, Unsupported, BrushDef, PenDef, PathDef, RegionDef, ImageDef, FontDef, StringFormatDef>;
+
+// Objects beyond these sizes are not kept.
+inline constexpr std::size_t kMaxObjectBytes = 64u << 20;
+inline constexpr std::size_t kMaxPathPoints = 1u << 22;
+inline constexpr std::size_t kMaxRegionNodes = 4096;
+
+Object ReadObject(std::uint8_t type, std::span<const std::uint8_t> bytes, std::uint64_t& pixelBudget);
+BrushDef ReadBrush(Cursor& c, std::uint64_t& pixelBudget, bool& supported);
+PathDef ReadPath(Cursor& c, bool& supported);
+
+// Points of a drawing record: `count` points as floats, 16-bit integers (C) or relative (P).
+std::vector<PointF> ReadPoints(Cursor& c, std::uint32_t count, std::uint16_t flags);
+RectF ReadRect(Cursor& c, bool compressed);
+
+// The 64 slots, with the reassembly of objects written over several records.
+class ObjectSlots {
+  public:
+    // One EmfPlusObject record's flags and data.
+    void Define(std::uint16_t flags, std::span<const std::uint8_t> data, std::uint64_t& pixelBudget);
+    const Object& At(std::uint8_t id) const { return m_slots[id % kObjectSlots]; }
+
+  private:
+    std::array<Object, kObjectSlots> m_slots;
+    std::vector<std::uint8_t> m_pending;
+    std::uint16_t m_pendingFlags = 0;
+    std::uint32_t m_pendingTotal = 0;
+};
+
+}  // namespace qrp::emf::plus
