@@ -124,8 +124,9 @@ std::size_t FileStream::Read(void* buffer, std::size_t count) {
 }
 
 std::size_t FileStream::Write(const void* buffer, std::size_t count) {
+    // A pipe or a terminal has no position, and no size to keep within.
     const off_t position = ::lseek(m_fd, 0, SEEK_CUR);
-    if (position < 0 || position + static_cast<std::int64_t>(count) > kMaxStreamSize)
+    if (position < 0 ? errno != ESPIPE : position + static_cast<std::int64_t>(count) > kMaxStreamSize)
         return 0;
     const auto* in = static_cast<const char*>(buffer);
     std::size_t done = 0;

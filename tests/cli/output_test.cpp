@@ -70,21 +70,29 @@ TEST(QrptoolOutputs, PipesDevicesAndTheStandardOutputReceiveTheBytes) {
     EXPECT_EQ(toNull.status, 0);
     EXPECT_EQ(toNull.err, "");
 
-    // Every command that writes a file writes "-" to the standard output, the same bytes.
+    // Every command that writes a file writes "-" to the standard output, the same bytes,
+    // into a pipe as into a file.
     const std::vector<std::vector<std::string>> commands = {
         {"page", kSample, "2"},
         {"text", kSample},
         {"export", kSample, "--format", "csv"},
+        {"export", kSample, "--format", "text"},
         {"render", kSample, "--format", "svg"},
     };
     for (auto args : commands) {
-        const fs::path file = dir / (args[0] + ".out");
+        const fs::path file = dir / (args[0] + ".out"), piped = dir / (args[0] + ".piped"), status = dir / "status";
         args.insert(args.end(), {"-o", file.string()});
         ASSERT_EQ(RunQrptool(args).status, 0) << args[0];
         args.back() = "-";
         const auto result = RunQrptool(args);
         EXPECT_EQ(result.status, 0) << args[0] << ": " << result.err;
         EXPECT_EQ(result.out, Text(file)) << args[0];
+        std::string line = "timeout 60 " + tool;
+        for (const std::string& arg : args)
+            line += " " + ShellQuote(arg);
+        Shell("{ " + line + "; echo $? >" + ShellQuote(status) + "; } | cat >" + ShellQuote(piped));
+        EXPECT_EQ(Text(status), "0\n") << args[0] << " " << args.back();
+        EXPECT_EQ(Text(piped), Text(file)) << args[0] << " into a pipe";
     }
 }
 
