@@ -191,7 +191,7 @@ TEST_F(HostLibrary, TwoWindowsRegisterEveryExportFormatTwice) {
         else
             EXPECT_EQ(names.count(filter.toStdString()), 2u) << filter.toStdString();
     }
-    EXPECT_EQ(filters.size(), 1 + 3 * 2 + 1);  // report file, three formats twice, PDF
+    EXPECT_EQ(filters.size(), 1 + 4 * 2 + 1);  // report file, four formats twice, PDF
     viewer.DestroyObject();
 }
 
