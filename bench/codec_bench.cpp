@@ -80,8 +80,7 @@ void BM_SplayUnpack(benchmark::State& state) {
             qrp::ByteViewStream in(packed[i]);
             qrp::TQRCompress codec(in, false);
             plain.resize(Pages()[i].size());
-            for (auto& byte : plain)
-                byte = codec.DecodeByte();
+            codec.Decode(plain);
             benchmark::DoNotOptimize(plain.data());
         }
     }

@@ -86,15 +86,15 @@ void DrawGlyphRun(QPainter& painter, const FontEntry& entry, const QList<quint32
 QList<quint32> LookUpGlyphs(const QString& text, const std::vector<Cluster>& clusters, const QRawFont& raw) {
     if (clusters.size() != static_cast<std::size_t>(text.size()))
         return {};
-    for (const QChar c : text)
-        if (c.unicode() >= 0x20 && !raw.supportsCharacter(c))
-            return {};
     QList<quint32> glyphs = raw.glyphIndexesForString(text);
     if (glyphs.size() != text.size())
         return {};
-    for (qsizetype i = 0; i < text.size(); ++i)
+    for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i].unicode() < 0x20)
             glyphs[i] = 0;
+        else if (glyphs[i] == 0)  // the font lacks it: another font has to stand in
+            return {};
+    }
     return glyphs;
 }
 
@@ -156,7 +156,7 @@ void QPainterDevice::DrawText(const emf::TextRun& run) {
             const auto advances = entry.raw->advancesForGlyphIndexes(QList<quint32>{text[c.start].unicode()});
             return advances.isEmpty() ? 0.0 : advances[0].x() * entry.xScale;
         }
-        return entry.metrics.horizontalAdvance(text.mid(c.start, c.length)) * entry.xScale;
+        return entry.Advance(text.mid(c.start, c.length)) * entry.xScale;
     };
     const bool positioned = run.origins.size() >= static_cast<std::size_t>(text.size());
     if (positioned) {
@@ -214,9 +214,13 @@ void QPainterDevice::DrawText(const emf::TextRun& run) {
     }
 
     UseComposition(QPainter::CompositionMode_SourceOver);
-    m_painter.save();
-    if (run.clip)
+    // Saving the whole painter state costs more than a short run takes to draw (and writes
+    // it into every PDF page): only a clip needs it; the transform goes back by hand, and
+    // whatever draws next sets its own pen.
+    if (run.clip) {
+        m_painter.save();
         m_painter.setClipPath(ToPainterPath(*run.clip), Qt::IntersectClip);
+    }
     m_painter.setTransform(local * m_base);
     if (run.opaqueBackground)
         m_painter.fillRect(QRectF(left, baseline - ascent, right - left, ascent + descent),
@@ -238,15 +242,19 @@ void QPainterDevice::DrawText(const emf::TextRun& run) {
         shaped->Draw(m_painter, baseline);
         NoteMissingCharacters(shaped->Missing());
     } else if (const QList<quint32> glyphs =
-                   m_raster && entry.raw ? LookUpGlyphs(text, clusters, *entry.raw) : QList<quint32>();
+                   m_glyphRuns && entry.raw ? LookUpGlyphs(text, clusters, *entry.raw) : QList<quint32>();
                !glyphs.isEmpty()) {
-        // Raster devices: one glyph run skips text layout, which is most of the time text takes.
+        // One glyph run skips text layout, which is most of the time text takes; SVG would
+        // lose the text, so it gets the layout.
         DrawGlyphRun(m_painter, entry, glyphs, clusters, baseline);
     } else {
         NoteUnsupportedCharacters(entry.font, entry.raw ? &*entry.raw : nullptr, text);
         DrawTextClusters(m_painter, text, clusters, entry, baseline);
     }
-    m_painter.restore();
+    if (run.clip)
+        m_painter.restore();
+    else
+        m_painter.setTransform(m_base);
 }
 
 }  // namespace qrp::render

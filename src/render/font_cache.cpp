@@ -38,6 +38,15 @@ QFont MakeFont(const emf::Font& font, double pixelSize, const QPaintDevice* devi
 
 }  // namespace
 
+double FontEntry::Advance(const QString& cluster) const {
+    if (cluster.size() != 1)
+        return metrics.horizontalAdvance(cluster);
+    auto known = m_advances.constFind(cluster[0].unicode());
+    if (known == m_advances.cend())
+        known = m_advances.insert(cluster[0].unicode(), metrics.horizontalAdvance(cluster));
+    return *known;
+}
+
 FontEntry::FontEntry(const emf::Font& key, const QFont& font, const QPaintDevice* device)
     : key(key), font(font), metrics(font, device) {}
 

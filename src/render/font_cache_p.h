@@ -8,6 +8,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QRawFont>
 
 #include "emf/device.h"
@@ -19,6 +20,10 @@ namespace qrp::render {
 struct FontEntry {
     FontEntry(const emf::Font& key, const QFont& font, const QPaintDevice* device);
 
+    // The unstretched advance of one cluster; single units are remembered, since measuring
+    // lays the text out each time and a page asks for the same letters over and over.
+    double Advance(const QString& cluster) const;
+
     emf::Font key;
     QFont font;
     QFontMetricsF metrics;
@@ -26,6 +31,9 @@ struct FontEntry {
     bool exactFace = false;       // the named font itself, not a substitute: its glyph indices hold
     double xScale = 1;            // horizontal stretch asked for by a non-zero average width
     double lineWidth = 1;         // underline and strike-out thickness
+
+  private:
+    mutable QHash<char16_t, double> m_advances;
 };
 
 class FontCache {

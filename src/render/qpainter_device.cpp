@@ -48,6 +48,7 @@ QPainterDevice::QPainterDevice(QPainter& painter) : m_painter(painter) {
     m_patternScale = devicePixelsPerTilePixel / m_pixelScale;
     const QPaintEngine* engine = m_painter.paintEngine();
     m_raster = engine && engine->type() == QPaintEngine::Raster;
+    m_glyphRuns = m_raster || (engine && engine->type() == QPaintEngine::Pdf);
     m_blendModes = engine && engine->hasFeature(QPaintEngine::BlendModes);
     m_textures = !engine || engine->type() != QPaintEngine::SVG;
     if (m_painter.hasClipping())

@@ -58,7 +58,8 @@ class QPainterDevice final : public emf::Device {
     QTransform m_base;          // output coordinates to the painter's device
     double m_pixelScale = 1;    // device pixels per output unit
     double m_patternScale = 1;  // output units per pixel of a hatch or pattern tile
-    bool m_raster = false;      // raster ops and glyph runs available
+    bool m_raster = false;      // raster ops available
+    bool m_glyphRuns = false;   // glyph runs keep the text (not SVG's)
     bool m_blendModes = false;  // Multiply and friends available
     bool m_textures = true;     // image brushes survive (not in SVG)
     bool m_antialias = true;    // what the picture asked for last

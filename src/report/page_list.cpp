@@ -32,8 +32,7 @@ std::unique_ptr<PagePicture> UnpackPage(std::int32_t count, const std::vector<st
     ByteViewStream codeStream(code);
     TQRCompress codec(codeStream, false);
     std::vector<std::uint8_t> plain(static_cast<std::size_t>(count));
-    for (auto& byte : plain)
-        byte = codec.DecodeByte();
+    codec.Decode(plain);
     ByteViewStream plainStream(plain);
     return PagePicture::ReadFrom(plainStream, count);
 }

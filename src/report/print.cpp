@@ -87,8 +87,13 @@ void TQRPrinter::Print() {
             const auto page = static_cast<std::int32_t>(plainRange ? first + i : selected.PageAt(i));
             ProcessMessages();
             SetPageNumber(page);
+            // The setter has just read this page; a copy of it spares a second read, which
+            // for a packed report is as long as drawing the page into a PDF.
+            const std::unique_ptr<PagePicture> picture = FCurrentPagePicture && FPageNumber == page
+                                                             ? std::make_unique<PagePicture>(*FCurrentPagePicture)
+                                                             : FetchPage(page);
             // A page the document does not hold leaves its sheet blank.
-            if (const std::unique_ptr<PagePicture> picture = FetchPage(page))
+            if (picture)
                 printer.Canvas().StretchDraw(*picture, PageRect(*picture, PrintScale, printer));
             if (i < count - 1)
                 printer.NewPage();

@@ -121,20 +121,55 @@ void TQRCompress::FinishExpand() {
 }
 
 std::uint8_t TQRCompress::DecodeByte() {
-    int n = kRoot;
-    do {
-        // A code byte is fetched only when its first bit is needed, so decoding stops
-        // exactly at the end of what the compressor wrote.
-        if (BitIndex == 0) {
-            CodeIn = FetchCodeByte();
-            BitIndex = 8;
+    std::uint8_t byte = 0;
+    Decode(std::span(&byte, 1));
+    return byte;
+}
+
+void TQRCompress::Decode(std::span<std::uint8_t> out) {
+    // The bit state stays in registers across the whole span; members are written back at
+    // the end (a throw abandons the codec anyway).
+    std::uint32_t bits = CodeIn;
+    int left = BitIndex;
+    // The way down, node and the side taken from it, so that the splay back up needs no
+    // look-ups of parents or of which side a child is on.
+    std::array<std::uint16_t, 258> path;
+    std::array<std::uint8_t, 258> side;
+    for (std::uint8_t& byte : out) {
+        unsigned n = kRoot;
+        int depth = 0;
+        do {
+            // A code byte is fetched only when its first bit is needed, so decoding stops
+            // exactly at the end of what the compressor wrote.
+            if (left == 0) {
+                bits = m_bufferUsed < m_bufferFill ? m_buffer[m_bufferUsed++] : FetchCodeByte();
+                left = 8;
+            }
+            path[depth] = static_cast<std::uint16_t>(n);
+            side[depth++] = static_cast<std::uint8_t>(bits & 1);
+            n = Child[2 * n + (bits & 1)];
+            bits >>= 1;
+            --left;
+        } while (n < kLeafBase);
+        byte = static_cast<std::uint8_t>(n - kLeafBase);
+        // SemiSplay's steps, with parent and sides read off the path: a step changes only
+        // what lies below the grandparent, so the path above it still holds.
+        unsigned a = n;
+        for (int k = depth - 1; k >= 1; k -= 2) {
+            const unsigned p = path[k], g = path[k - 1];
+            const unsigned uncleSide = 1u - side[k - 1];
+            const unsigned u = Child[2 * g + uncleSide];
+            Child[2 * g + uncleSide] = static_cast<std::uint16_t>(a);
+            Child[2 * p + side[k]] = static_cast<std::uint16_t>(u);
+            Up[a] = static_cast<std::uint8_t>(g);
+            Up[u] = static_cast<std::uint8_t>(p);
+            a = g;
+            if (a == kRoot)
+                break;
         }
-        n = Child[2 * n + (CodeIn & 1)];
-        CodeIn >>= 1;
-        --BitIndex;
-    } while (n < kLeafBase);
-    SemiSplay(n - kLeafBase);
-    return static_cast<std::uint8_t>(n - kLeafBase);
+    }
+    CodeIn = bits;
+    BitIndex = left;
 }
 
 }  // namespace qrp

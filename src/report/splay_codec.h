@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "stream.h"
 
@@ -27,6 +28,8 @@ class TQRCompress {
     // Reads code bits up to the next leaf. Throws StreamError "Stream read error" when the
     // stream ends first: a truncated page must not decode from undefined bits.
     std::uint8_t DecodeByte();
+    // Decodes out.size() bytes at once: the same as DecodeByte that often, faster.
+    void Decode(std::span<std::uint8_t> out);
     // Code bytes are read ahead in blocks; this gives back the ones not used, so the
     // stream stands right after the last code byte the decoded bytes needed.
     void FinishExpand();

@@ -1,9 +1,11 @@
 // Text runs on the QPainter device: placement by glyph origins, vertical alignment, font
 // heights, rotation, decorations, backgrounds and the ETO_CLIPPED clip.
+#include <cstdlib>
 #include <sys/resource.h>
 
 #include <QFile>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QRawFont>
 #include <QSvgGenerator>
 #include <QTemporaryDir>
@@ -215,6 +217,38 @@ TEST(DeviceText, VectorOutputKeepsRealText) {
     const QByteArray svg = file.readAll();
     for (const char* letter : {">T<", ">o<", ">t<", ">a<", ">l<"})
         EXPECT_TRUE(svg.contains(letter)) << letter;
+}
+
+// PDFs take glyph runs, not text layout: the text must still be there for search and copy,
+// and each glyph where the report put it.
+TEST(DeviceText, PdfKeepsTheTextAndEachGlyphAtItsOrigin) {
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("text.pdf");
+    {
+        QPdfWriter writer(pdf);
+        writer.setResolution(72);
+        writer.setPageSize(QPageSize(QSizeF(200, 100), QPageSize::Point));
+        writer.setPageMargins(QMarginsF());
+        QPainter painter(&writer);
+        render::QPainterDevice device(painter);
+        emf::TextRun spaced = TextAt(u"III", 0, 10);
+        spaced.origins = {{20, 10}, {100, 10}, {180, 10}};
+        device.DrawText(spaced);
+        device.DrawText(TextAt(u"Invoice 4242", 10, 60));
+    }
+    const std::string base = dir.filePath("page").toStdString();
+    ASSERT_EQ(std::system(("pdftotext " + pdf.toStdString() + " " + base + ".txt && pdftoppm -r 72 -png -singlefile " +
+                           pdf.toStdString() + " " + base)
+                              .c_str()),
+              0);
+    QFile text(QString::fromStdString(base + ".txt"));
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(text.readAll().contains("Invoice 4242"));
+    const QImage image(QString::fromStdString(base + ".png"));
+    ASSERT_EQ(image.size(), QSize(200, 100));
+    for (int origin : {20, 100, 180})
+        EXPECT_GT(InkCount(image, QRect(origin, 0, 8, 40)), 10) << origin;
+    EXPECT_EQ(InkCount(image, QRect(30, 0, 65, 40)), 0);
 }
 
 }  // namespace
