@@ -156,7 +156,7 @@ void QPainterDevice::DrawText(const emf::TextRun& run) {
             const auto advances = entry.raw->advancesForGlyphIndexes(QList<quint32>{text[c.start].unicode()});
             return advances.isEmpty() ? 0.0 : advances[0].x() * entry.xScale;
         }
-        return entry.Advance(text.mid(c.start, c.length)) * entry.xScale;
+        return entry.Advance(QStringView(text).mid(c.start, c.length)) * entry.xScale;
     };
     const bool positioned = run.origins.size() >= static_cast<std::size_t>(text.size());
     if (positioned) {

@@ -38,12 +38,12 @@ QFont MakeFont(const emf::Font& font, double pixelSize, const QPaintDevice* devi
 
 }  // namespace
 
-double FontEntry::Advance(const QString& cluster) const {
+double FontEntry::Advance(QStringView cluster) const {
     if (cluster.size() != 1)
-        return metrics.horizontalAdvance(cluster);
+        return metrics.horizontalAdvance(cluster.toString());
     auto known = m_advances.constFind(cluster[0].unicode());
     if (known == m_advances.cend())
-        known = m_advances.insert(cluster[0].unicode(), metrics.horizontalAdvance(cluster));
+        known = m_advances.insert(cluster[0].unicode(), metrics.horizontalAdvance(QString(cluster[0])));
     return *known;
 }
 

@@ -22,7 +22,7 @@ struct FontEntry {
 
     // The unstretched advance of one cluster; single units are remembered, since measuring
     // lays the text out each time and a page asks for the same letters over and over.
-    double Advance(const QString& cluster) const;
+    double Advance(QStringView cluster) const;
 
     emf::Font key;
     QFont font;
