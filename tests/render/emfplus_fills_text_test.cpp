@@ -96,6 +96,17 @@ TEST(EmfPlusFills, PathGradientRunsFromTheBoundaryToTheCentre) {
     EXPECT_TRUE(Near(withFocus, 20, 48, Qt::blue, 40));   // half way from boundary to focus
     EXPECT_TRUE(Near(withFocus, 11, 48, Qt::black, 40));  // at the boundary
     EXPECT_TRUE(Near(withFocus, 60, 48, Qt::white));      // outside the filled shape
+
+    // Translucent colours: every point of the page gets one band's colour, never several.
+    Bytes translucent;
+    translucent.U32(3).U32(0).I32(4).U32(0x80FF0000).F32(50).F32(50).U32(1).U32(0x800000FF).U32(4);
+    for (auto [x, y] : kSquare)
+        translucent.F32(x).F32(y);
+    EmfBuilder t;
+    t.Plus(Start().Object(2, 1, translucent).Add(kFillRects, 0, FillWithBrush(2, 0, 0, 100, 100)));
+    const QImage light = Render(t);
+    EXPECT_TRUE(Near(light, 50, 48, QColor(255, 127, 127), 12));
+    EXPECT_TRUE(Near(light, 30, 48, QColor(191, 127, 191), 16));
 }
 
 TEST(EmfPlusFills, HostileGradientsPlayTheFallback) {
@@ -108,6 +119,12 @@ TEST(EmfPlusFills, HostileGradientsPlayTheFallback) {
     gradients.push_back(PointGradient({{10, 10}, {50, 50}, {90, 90}}));
     gradients.push_back(PointGradient(kSquare, 0, 0));
     gradients.push_back(PointGradient(Circle(5000)));
+    // A colour of its own for each boundary point is not drawn here.
+    Bytes perPoint = Bytes().U32(3).U32(0).I32(4).U32(kRed).F32(50).F32(50).U32(4);
+    perPoint.U32(kBlue).U32(kRed).U32(kBlue).U32(kBlue).U32(4);
+    for (auto [x, y] : kSquare)
+        perPoint.F32(x).F32(y);
+    gradients.push_back(perPoint);
     for (std::size_t i = 0; i < gradients.size(); ++i) {
         EmfBuilder b;
         b.Plus(Start().Object(2, 1, gradients[i]).Add(kFillRects, 0, FillWithBrush(2, 0, 0, 100, 100)));
@@ -138,6 +155,18 @@ TEST(EmfPlusFills, ComplementClipKeepsTheNewAreaLessTheOld) {
     EXPECT_TRUE(Near(image, 35, 50, Qt::white));  // in both: taken out
     EXPECT_TRUE(Near(image, 10, 50, Qt::white));  // only in the old clip
     EXPECT_TRUE(Near(image, 90, 50, Qt::white));
+
+    // A region that is one rectangle's complement of another: (40, 0)-(80, 100) less the left half.
+    const auto rect = [](float x, float w) { return Bytes().U32(0x10000000).F32(x).F32(0).F32(w).F32(100); };
+    Bytes region = Bytes().U32(3).U32(5).Raw(rect(0, 50).Data()).Raw(rect(40, 40).Data());
+    EmfBuilder r;
+    r.Plus(Start().Object(6, 4, region).Add(0x4013, kColor | 6, Bytes().U32(kRed)));
+    GreenFallback(r);
+    const QImage filled = Render(r);
+    EXPECT_TRUE(Near(filled, 65, 50, Qt::red));
+    EXPECT_TRUE(Near(filled, 20, 50, Qt::white));
+    EXPECT_TRUE(Near(filled, 45, 50, Qt::white));
+    EXPECT_TRUE(Near(filled, 85, 50, Qt::white));
 }
 
 // DrawString of `text` in a 12 pixel font into (10, 10)-(50, 90), with string format
