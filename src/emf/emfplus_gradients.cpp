@@ -130,8 +130,8 @@ void Playback::FillPathGradient(const Path& shape, const PathGradientDef& g) {
     const auto colourAt = [&g](double t) {
         if (g.stops.empty())
             return Mix(g.surround, g.center, t);
-        const auto after = std::find_if(g.stops.begin(), g.stops.end(),
-                                        [t](const GradientStop& s) { return s.position > t; });
+        const auto after =
+            std::find_if(g.stops.begin(), g.stops.end(), [t](const GradientStop& s) { return s.position > t; });
         if (after == g.stops.begin())
             return after->color;
         if (after == g.stops.end())
@@ -154,8 +154,8 @@ void Playback::FillPathGradient(const Path& shape, const PathGradientDef& g) {
     }
     const auto bands = static_cast<std::size_t>(
         std::clamp(std::ceil(std::min<double>(change, extent * kBandsPerUnit)), 1.0, kMaxBands));
-    // Every band is one path as long as the boundary: a picture gets so much of that work in all.
-    const std::uint64_t work = (bands + 1) * (g.boundary.points.size() + 1);
+    // Every band is a ring of two copies of the boundary: a picture gets so much of that work in all.
+    const std::uint64_t work = (bands + 1) * 2 * (g.boundary.points.size() + 1);
     if (work > m_gradientBudget) {
         Unsupported();
         return;
@@ -176,19 +176,19 @@ void Playback::FillPathGradient(const Path& shape, const PathGradientDef& g) {
     CombineClip({{ClipMode::Replace, shape}}, 1);
     Brush brush;
     for (std::size_t i = 0; i <= bands; ++i) {
-        // Opaque bands are drawn over each other, which leaves no seams; translucent ones
-        // are rings, so that no colour lies over another.
+        // Each ring reaches into the next one, which is drawn over it: smoothed edges then
+        // leave no seams, and no pixel is painted more than twice. Translucent rings only
+        // touch, so that no colour lies over another.
         Path band;
-        const double t = static_cast<double>(i) / static_cast<double>(bands);
-        shrunk(t, band);
+        shrunk(static_cast<double>(i) / static_cast<double>(bands), band);
         if (i == bands) {
             if (g.focusX == 0 || g.focusY == 0)
                 break;
             brush.color = colourAt(1);
         } else {
             brush.color = colourAt((static_cast<double>(i) + 0.5) / static_cast<double>(bands));
-            if (!opaque)
-                shrunk(static_cast<double>(i + 1) / static_cast<double>(bands), band);
+            if (const std::size_t hole = opaque ? i + 2 : i + 1; hole <= bands)
+                shrunk(static_cast<double>(hole) / static_cast<double>(bands), band);
         }
         Paint(band, std::nullopt, brush);
     }

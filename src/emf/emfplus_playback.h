@@ -101,7 +101,7 @@ class Playback {
     bool m_failed = false;
     std::size_t m_drawCalls = 0, m_damaged = 0;
     std::uint64_t m_pixelBudget;
-    std::uint64_t m_gradientBudget = 1ull << 24;  // path elements of gradient bands
+    std::uint64_t m_gradientBudget = 1ull << 22;  // path elements of gradient bands
 };
 
 }  // namespace qrp::emf::plus

@@ -17,7 +17,8 @@ namespace {
 using namespace qrp::emf;
 
 constexpr std::uint32_t kRed = 0xFFFF0000, kBlue = 0xFF0000FF, kBlack = 0xFF000000;
-constexpr std::uint16_t kFillRects = 0x400A, kDrawString = 0x401C, kSetClipRect = 0x4032, kColor = 0x8000;
+constexpr std::uint16_t kFillRects = 0x400A, kDrawString = 0x401C, kSetClipRect = 0x4032, kSetAntiAliasMode = 0x401E,
+                        kColor = 0x8000;
 
 QImage Render(EmfBuilder& b) {
     return render::RenderToImage(b.Finish(), render::RasterSize{100, 96});
@@ -62,9 +63,13 @@ std::vector<std::pair<float, float>> Circle(int points) {
 
 TEST(EmfPlusFills, PathGradientRunsFromTheBoundaryToTheCentre) {
     EmfBuilder b;
-    b.Plus(Start().Object(2, 1, PointGradient(kSquare)).Add(kFillRects, 0, FillWithBrush(2, 0, 0, 100, 100)));
+    b.Plus(Start()
+               .Add(kSetAntiAliasMode, 0x0009)  // smoothed, where seams between bands would show
+               .Object(2, 1, PointGradient(kSquare))
+               .Add(kFillRects, 0, FillWithBrush(2, 0, 0, 100, 100)));
     GreenFallback(b);
-    const QImage image = Render(b);
+    const std::vector<std::uint8_t> emf = b.Finish();
+    const QImage image = render::RenderToImage(emf, render::RasterSize{100, 96});
     EXPECT_TRUE(Near(image, 50, 48, Qt::red, 12));
     EXPECT_TRUE(Near(image, 12, 48, Qt::blue, 24));
     EXPECT_TRUE(Near(image, 88, 30, Qt::blue, 24));
@@ -72,6 +77,10 @@ TEST(EmfPlusFills, PathGradientRunsFromTheBoundaryToTheCentre) {
     const QColor half = image.pixelColor(70, 48);
     EXPECT_NEAR(half.red(), 128, 20);
     EXPECT_NEAR(half.blue(), 128, 20);
+    // No seams between the bands (a pixel wide or more at 4:1), where the page would show through.
+    const QImage large = render::RenderToImage(emf, render::RasterSize{400, 384});
+    for (int x = 48; x < 352; ++x)
+        EXPECT_LT(large.pixelColor(x, 124).green(), 8) << x;
     // Outside the boundary the fill leaves the page alone.
     EXPECT_TRUE(Near(image, 5, 5, Qt::white));
     EXPECT_TRUE(Near(image, 95, 50, Qt::white));
