@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qrp::emf {
@@ -220,6 +221,15 @@ class Device {
     // Whether the following shapes get smoothed edges. GDI pictures are drawn smoothed; EMF+
     // says per shape. A device that cannot choose ignores this.
     virtual void SetAntialias(bool /*on*/) {}
+    // How far `text` in `font` advances, and how far apart its lines are, in output units, as
+    // DrawText would lay it out: what line breaking needs. A device without a font engine
+    // estimates from the font's height.
+    virtual double TextWidth(const Font& font, std::u16string_view text) {
+        return font.height * kEstimatedAdvance * static_cast<double>(text.size());
+    }
+    virtual double LineSpacing(const Font& font) { return font.height * kEstimatedLineSpacing; }
+
+    static constexpr double kEstimatedAdvance = 0.5, kEstimatedLineSpacing = 1.15;
 };
 
 }  // namespace qrp::emf

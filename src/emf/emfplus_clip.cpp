@@ -22,6 +22,10 @@ Path RectanglePath(const RectF& r, const Matrix& m) {
     return path;
 }
 
+// The new area less the one so far: the steps so far, and the new area, xor the new area.
+constexpr std::uint32_t kComplement = 5;
+
+// How a combine operation applies the new area to the one so far (complement: its last step).
 ClipMode CombineMode(std::uint32_t op) {
     switch (op) {
         case 1:
@@ -29,6 +33,7 @@ ClipMode CombineMode(std::uint32_t op) {
         case 2:
             return ClipMode::Unite;
         case 3:
+        case kComplement:
             return ClipMode::Xor;
         default:
             return ClipMode::Difference;
@@ -88,13 +93,13 @@ bool Playback::RegionSteps(const RegionDef& region, std::vector<ClipStep>& steps
         }
         return false;
     };
-    std::vector<std::pair<ClipMode, std::size_t>> chain;  // from the root down the left side
+    std::vector<std::pair<std::uint32_t, std::size_t>> chain;  // from the root down the left side
     std::size_t index = 0;
     while (region.nodes[index].kind == RegionNode::Kind::Combine) {
         const RegionNode& node = region.nodes[index];
-        if (node.op == 5 || region.nodes[node.right].kind == RegionNode::Kind::Combine)
+        if (region.nodes[node.right].kind == RegionNode::Kind::Combine)
             return false;
-        chain.emplace_back(CombineMode(node.op), node.right);
+        chain.emplace_back(node.op, node.right);
         index = node.left;
     }
     std::optional<Path> path;
@@ -102,7 +107,9 @@ bool Playback::RegionSteps(const RegionDef& region, std::vector<ClipStep>& steps
     steps.push_back({ClipMode::Replace, std::move(*path)});
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         leaf(region.nodes[it->second], path);
-        steps.push_back({it->first, std::move(*path)});
+        if (it->first == kComplement)
+            steps.push_back({ClipMode::Intersect, *path});
+        steps.push_back({CombineMode(it->first), std::move(*path)});
     }
     return true;
 }
@@ -137,6 +144,16 @@ void Playback::CombineClip(std::vector<ClipStep> steps, std::uint32_t mode) {
                 return;
             }
             steps.front().mode = mode == 2 ? ClipMode::Unite : mode == 3 ? ClipMode::Xor : ClipMode::Difference;
+            clip.push_back(std::move(steps.front()));
+            break;
+        case kComplement:
+            if (steps.size() != 1) {
+                Unsupported();
+                return;
+            }
+            steps.front().mode = ClipMode::Intersect;
+            clip.push_back(steps.front());
+            steps.front().mode = ClipMode::Xor;
             clip.push_back(std::move(steps.front()));
             break;
         default:

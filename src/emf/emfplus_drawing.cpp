@@ -89,6 +89,9 @@ std::optional<Brush> Playback::BrushFor(std::uint16_t flags, std::uint32_t value
             brush.pattern = def->texture;
             brush.origin = Then(def->transform, m).Map({0, 0});
             break;
+        case BrushDef::Kind::PathGradient:
+            Unsupported();  // only shape and region fills draw them
+            return std::nullopt;
         case BrushDef::Kind::Linear: {
             // The colour changes along the rectangle's width; its lines of equal colour are the
             // images of vertical lines, so the gradient's axis is their normal on the output.
@@ -154,13 +157,17 @@ void Playback::DrawShape(std::uint16_t type, std::uint16_t flags, Cursor& c) {
                       type == kFillPie || type == kFillPath || type == kFillClosedCurve;
     std::optional<Brush> brush;
     std::optional<Pen> pen;
+    const PathGradientDef* gradient = nullptr;
     if (type == kClear) {
         brush.emplace();
         brush->color = ArgbColor(c.U32());
         if (brush->color.a == 0)
             return;  // the page is blank already
     } else if (fill) {
-        brush = BrushFor(flags, c.U32());
+        const std::uint32_t value = c.U32();
+        gradient = PathGradientFor(flags, value);
+        if (!gradient)
+            brush = BrushFor(flags, value);
     } else if (type == kDrawPath) {
         const std::uint32_t id = c.U32();
         if (id >= kObjectSlots)
@@ -169,7 +176,7 @@ void Playback::DrawShape(std::uint16_t type, std::uint16_t flags, Cursor& c) {
     } else {
         pen = PenAt(flags & 0xFF);
     }
-    if (!brush && !pen)
+    if (!brush && !pen && !gradient)
         return;
     const Matrix m = ToOutput();
     const bool compressed = flags & kFlagCompressed;
@@ -257,11 +264,16 @@ void Playback::DrawShape(std::uint16_t type, std::uint16_t flags, Cursor& c) {
         default:
             break;
     }
-    Paint(path, pen, brush);
+    if (gradient)
+        FillPathGradient(path, *gradient);
+    else
+        Paint(path, pen, brush);
 }
 
 void Playback::FillRegion(std::uint16_t flags, Cursor& c) {
-    const std::optional<Brush> brush = BrushFor(flags, c.U32());
+    const std::uint32_t value = c.U32();
+    const PathGradientDef* gradient = PathGradientFor(flags, value);
+    const std::optional<Brush> brush = gradient ? std::optional<Brush>(Brush{}) : BrushFor(flags, value);
     const auto* region = std::get_if<RegionDef>(&ObjectAt(flags & 0xFF));
     std::vector<ClipStep> steps;
     if (!brush || !region || !RegionSteps(*region, steps)) {
@@ -273,7 +285,10 @@ void Playback::FillRegion(std::uint16_t flags, Cursor& c) {
     CombineClip(std::move(steps), 1);
     Path everything;
     PathBuilder(everything, Matrix{}).Rectangle(m_area);
-    Paint(everything, std::nullopt, brush);
+    if (gradient)
+        FillPathGradient(everything, *gradient);
+    else
+        Paint(everything, std::nullopt, brush);
     m_state.clip = saved;
     m_clipDirty = true;
 }

@@ -29,15 +29,6 @@ Color ArgbColor(std::uint32_t argb) {
             static_cast<std::uint8_t>(argb), static_cast<std::uint8_t>(argb >> 24)};
 }
 
-namespace {
-
-constexpr std::uint32_t kBrushSolid = 0, kBrushHatch = 1, kBrushTexture = 2, kBrushLinear = 4;
-// Linear gradient data flags.
-constexpr std::uint32_t kGradientTransform = 0x02, kGradientPresetColors = 0x04, kGradientBlendH = 0x08,
-                        kGradientBlendV = 0x10;
-// Path point flags.
-constexpr std::uint32_t kPathRle = 0x1000;
-
 std::uint32_t Count(Cursor& c, std::size_t limit) {
     const std::uint32_t n = c.U32();
     if (n > limit || n > c.Remaining())
@@ -51,6 +42,14 @@ Color Mix(Color a, Color b, double t) {
     };
     return {mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b), mix(a.a, b.a)};
 }
+
+namespace {
+
+constexpr std::uint32_t kBrushSolid = 0, kBrushHatch = 1, kBrushTexture = 2, kBrushPath = 3, kBrushLinear = 4;
+// Linear gradient data flags.
+constexpr std::uint32_t kGradientTransform = 0x02;
+// Path point flags.
+constexpr std::uint32_t kPathRle = 0x1000;
 
 std::shared_ptr<Image> ReadImageBits(Cursor& c, std::uint64_t& pixelBudget);
 
@@ -68,26 +67,7 @@ BrushDef ReadLinear(Cursor& c, bool& supported) {
     c.U32();
     if (flags & kGradientTransform)
         b.transform = c.ReadMatrix();
-    if (flags & kGradientPresetColors) {
-        const std::uint32_t n = Count(c, 4096);
-        std::vector<double> positions(n);
-        for (double& p : positions)
-            p = c.F32();
-        for (double p : positions)
-            b.stops.push_back({p, ArgbColor(c.U32())});
-    } else if (flags & kGradientBlendH) {
-        const std::uint32_t n = Count(c, 4096);
-        std::vector<double> positions(n);
-        for (double& p : positions)
-            p = c.F32();
-        for (double p : positions)
-            b.stops.push_back({p, Mix(b.color, b.back, c.F32())});
-    } else if (flags & kGradientBlendV) {
-        supported = false;  // a vertical falloff across a horizontal gradient
-    }
-    if (!std::is_sorted(b.stops.begin(), b.stops.end(),
-                        [](const GradientStop& l, const GradientStop& r) { return l.position < r.position; }))
-        supported = false;
+    b.stops = ReadBlend(c, flags, b.color, b.back, supported);
     return b;
 }
 
@@ -442,8 +422,11 @@ BrushDef ReadBrush(Cursor& c, std::uint64_t& pixelBudget, bool& supported) {
                 supported = false;
             break;
         }
+        case kBrushPath:
+            b = ReadPathGradient(c, supported);
+            break;
         default:
-            supported = false;  // path gradients
+            supported = false;
             break;
     }
     return b;

@@ -47,9 +47,32 @@ class Cursor {
 
 // 0xAARRGGBB as stored.
 Color ArgbColor(std::uint32_t argb);
+// a at t = 0, b at t = 1 (t is clamped), channel by channel.
+Color Mix(Color a, Color b, double t);
+// A count read from the data, throwing RecordError beyond `limit` or beyond the bytes left.
+std::uint32_t Count(Cursor& c, std::size_t limit);
+
+struct PathDef {
+    std::vector<PointF> points;
+    std::vector<std::uint8_t> types;
+};
+
+// A path gradient: colour runs from the boundary (`surround`) to `center` at `centerPoint`,
+// along the lines from the centre point to the boundary. Outside the boundary it paints nothing.
+struct PathGradientDef {
+    Color center, surround;
+    PointF centerPoint;
+    PathDef boundary;
+    Matrix transform;
+    // By ascending position, 0 at the boundary and 1 at the centre; empty: straight from
+    // surround to center.
+    std::vector<GradientStop> stops;
+    // The centre colour fills the boundary shrunk by these factors; the blend runs outside it.
+    double focusX = 0, focusY = 0;
+};
 
 struct BrushDef {
-    enum class Kind : std::uint8_t { Solid, Hatch, Linear, Texture } kind = Kind::Solid;
+    enum class Kind : std::uint8_t { Solid, Hatch, Linear, Texture, PathGradient } kind = Kind::Solid;
     Color color, back;  // Solid; Hatch fore and back; Linear start and end
     std::uint32_t hatch = 0;
     RectF rect;  // Linear: the gradient runs from its left edge to its right edge
@@ -57,6 +80,7 @@ struct BrushDef {
     std::vector<GradientStop> stops;
     bool repeat = true;
     std::shared_ptr<const Image> texture;
+    std::shared_ptr<const PathGradientDef> pathGradient;
 };
 
 struct PenDef {
@@ -68,11 +92,6 @@ struct PenDef {
     double miterLimit = 10;
     std::vector<double> dashes;  // in pen widths
     Color color;
-};
-
-struct PathDef {
-    std::vector<PointF> points;
-    std::vector<std::uint8_t> types;
 };
 
 struct RegionNode {
@@ -116,6 +135,11 @@ inline constexpr std::size_t kMaxRegionNodes = 4096;
 
 Object ReadObject(std::uint8_t type, std::span<const std::uint8_t> bytes, std::uint64_t& pixelBudget);
 BrushDef ReadBrush(Cursor& c, std::uint64_t& pixelBudget, bool& supported);
+// emfplus_gradients.cpp
+BrushDef ReadPathGradient(Cursor& c, bool& supported);
+// The preset colours or blend factors the brush data flags announce, as stops from `from`
+// (position 0) to `to` (position 1).
+std::vector<GradientStop> ReadBlend(Cursor& c, std::uint32_t flags, Color from, Color to, bool& supported);
 PathDef ReadPath(Cursor& c, bool& supported);
 
 // Points of a drawing record: `count` points as floats, 16-bit integers (C) or relative (P).

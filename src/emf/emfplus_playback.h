@@ -75,6 +75,11 @@ class Playback {
     void DrawImage(std::uint16_t type, std::uint16_t flags, Cursor& c);
     void FillRegion(std::uint16_t flags, Cursor& c);
 
+    // emfplus_gradients.cpp
+    // The path gradient the brush field names, if it names one.
+    const PathGradientDef* PathGradientFor(std::uint16_t flags, std::uint32_t value) const;
+    void FillPathGradient(const Path& shape, const PathGradientDef& gradient);
+
     // emfplus_text.cpp
     void DrawString(std::uint16_t flags, Cursor& c);
     void DrawDriverString(std::uint16_t flags, Cursor& c);
@@ -96,6 +101,7 @@ class Playback {
     bool m_failed = false;
     std::size_t m_drawCalls = 0, m_damaged = 0;
     std::uint64_t m_pixelBudget;
+    std::uint64_t m_gradientBudget = 1ull << 22;  // path elements of gradient bands
 };
 
 }  // namespace qrp::emf::plus

@@ -1,11 +1,14 @@
 // EMF+ text: DrawString lays out lines in a rectangle as its string format says;
 // DrawDriverString places glyphs where the record says. Both reach the device as text runs,
 // so text export and search see them like GDI text.
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "emf_format.h"
 #include "emfplus_format.h"
+#include "emfplus_layout.h"
 #include "emfplus_playback.h"
 #include "path_builder.h"
 
@@ -15,25 +18,10 @@ namespace {
 
 constexpr std::uint32_t kTaLeft = 0, kTaRight = 2, kTaCenter = 6, kTaTop = 0, kTaBaseline = 24;
 constexpr std::uint32_t kEtoGlyphIndex = 0x0010;
-constexpr std::uint32_t kFormatNoClip = 0x4000, kFormatVertical = 0x0002;
+constexpr std::uint32_t kFormatNoClip = 0x4000, kFormatVertical = 0x0002, kFormatNoWrap = 0x1000;
 constexpr std::uint32_t kDriverCmapLookup = 1, kDriverVertical = 2, kDriverRealizedAdvance = 4;
-// GDI+ lines are about this many ems apart in the common faces.
-constexpr double kLineSpacing = 1.15;
 // The default format keeps a sixth of an em free at both ends of a line.
 constexpr double kDefaultMargin = 1.0 / 6;
-
-std::vector<std::u16string> Lines(std::u16string_view text) {
-    std::vector<std::u16string> lines(1);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            continue;
-        if (text[i] == u'\n' || text[i] == u'\r')
-            lines.emplace_back();
-        else
-            lines.back().push_back(text[i]);
-    }
-    return lines;
-}
 
 }  // namespace
 
@@ -85,15 +73,19 @@ void Playback::DrawString(std::uint16_t flags, Cursor& c) {
     // Sizes in world units, so that lines stack along the rotated page.
     const double scale = Length(m.MapVector({0, 1}));
     const double em = scale > 0 ? font->height / scale : 0;
-    const std::vector<std::u16string> lines = Lines(text);
-    const double lineHeight = em * kLineSpacing;
+    const double margin = em * kDefaultMargin;
+    const double across = Length(m.MapVector({1, 0}));
+    const bool wrap = !(format.flags & kFormatNoWrap) && layout.Width() > 0 && across > 0;
+    const std::vector<std::u16string> lines =
+        LayOutLines(text, wrap ? std::max(layout.Width() - 2 * margin, std::numeric_limits<double>::min()) : 0,
+                    [&](std::u16string_view piece) { return m_device.TextWidth(*font, piece) / across; });
+    const double lineHeight = scale > 0 ? m_device.LineSpacing(*font) / scale : 0;
     const double block = lineHeight * static_cast<double>(lines.size());
     double top = layout.top;
     if (format.lineAlign == 1)
         top += (layout.Height() - block) / 2;
     else if (format.lineAlign == 2)
         top += layout.Height() - block;
-    const double margin = em * kDefaultMargin;
     std::optional<Path> clip;
     if (!(format.flags & kFormatNoClip) && layout.Width() > 0 && layout.Height() > 0) {
         clip.emplace();

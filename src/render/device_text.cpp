@@ -257,4 +257,17 @@ void QPainterDevice::DrawText(const emf::TextRun& run) {
         m_painter.setTransform(m_base);
 }
 
+double QPainterDevice::TextWidth(const emf::Font& font, std::u16string_view text) {
+    const FontEntry& entry = m_fonts->Resolve(font);
+    const QString string = QString::fromStdU16String(std::u16string(text));
+    double width = 0;
+    for (const Cluster& c : Clusters(string))
+        width += entry.Advance(string.mid(c.start, c.length));
+    return width * entry.xScale;
+}
+
+double QPainterDevice::LineSpacing(const emf::Font& font) {
+    return m_fonts->Resolve(font).metrics.lineSpacing();
+}
+
 }  // namespace qrp::render

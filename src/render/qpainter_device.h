@@ -41,6 +41,8 @@ class QPainterDevice final : public emf::Device {
     void DrawText(const emf::TextRun& run) override;
     void DrawImage(const emf::ImageDraw& draw) override;
     void SetAntialias(bool on) override;
+    double TextWidth(const emf::Font& font, std::u16string_view text) override;
+    double LineSpacing(const emf::Font& font) override;
 
   private:
     // Sets a composition mode that does what `rop2` does to the pen and brush colours;

@@ -119,6 +119,24 @@ TEST(PageTextDevice, EmfPlusStringsReplaceTheirFallbackText) {
     EXPECT_NEAR(items[1].Y, (80 - kAscentPerEm * 25) * kTenthsPerPixel, 1e-6);
 }
 
+TEST(PageTextDevice, WrappedEmfPlusStringGivesOneItemPerLine) {
+    // A 10 pixel font (words of 5 letters estimated 25 pixels wide) in a 60 pixel rectangle:
+    // two words fit a line, the third goes below, a line spacing further down.
+    test::EmfPlusRecords plus;
+    plus.Header().Object(2, 6, Bytes().F32(10).U32(2).U32(0).U32(0).U32(5).Utf16(u"Arial"));
+    plus.Add(
+        0x401C, 0x8002,
+        Bytes().U32(0xFF000000).U32(0xFFFFFFFF).U32(16).F32(10).F32(20).F32(60).F32(50).Utf16(u"alpha beta gamma"));
+    EmfBuilder b;
+    b.Plus(plus);
+    const auto items = Items(b.Finish());
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].Text, "alpha beta");
+    EXPECT_EQ(items[1].Text, "gamma");
+    EXPECT_NEAR(items[1].X, items[0].X, 1e-6);
+    EXPECT_NEAR(items[1].Y - items[0].Y, 11.5 * kTenthsPerPixel, 1e-6);
+}
+
 TEST(PageTextDevice, WorldTransformScalesPositionAndSize) {
     EmfBuilder b;
     b.Font(1, -10, u"Arial").Add(kEmrSelectObject, {1});

@@ -73,8 +73,8 @@ TEST(EmfPlusRender, TranslucentEmfPlusReplacesTheOpaqueFallback) {
 }
 
 TEST(EmfPlusRender, AnythingNotDrawnOrDamagedPlaysTheWholeFallback) {
-    // After a first fill that could be drawn: a fill with a path gradient brush (not drawn
-    // here), an unknown record, a record whose size runs past its comment.
+    // After a first fill that could be drawn: a fill with a path gradient brush tiled beyond
+    // its boundary (not drawn here), an unknown record, a record whose size runs past its comment.
     const Bytes pathGradient = Bytes().U32(3).Zeros(64);
     std::vector<EmfPlusRecords> later(2);
     later[0].Object(2, 1, pathGradient).Add(kFillRects, 0, Bytes().U32(2).U32(1).F32(0).F32(0).F32(10).F32(10));
