@@ -12,8 +12,6 @@ namespace qrp::emf::plus {
 
 namespace {
 
-constexpr std::uint32_t kMetafileWmf = 1, kMetafileWmfPlaceable = 2;
-
 std::uint32_t BigEndian(std::span<const std::uint8_t> b, std::size_t at, std::size_t size) {
     std::uint32_t v = 0;
     for (std::size_t i = 0; i < size; ++i)
@@ -216,8 +214,8 @@ bool ReadMetafile(Cursor& c, ImageDef& def) {
     const std::uint32_t type = c.U32();
     const std::uint32_t size = c.U32();
     const auto bytes = c.Take(size);
-    // WMF pictures have no player here.
-    if (type == kMetafileWmf || type == kMetafileWmfPlaceable || type < static_cast<std::uint32_t>(MetafileType::Emf) ||
+    // Types 1 and 2 are WMF pictures, which have no player here.
+    if (type < static_cast<std::uint32_t>(MetafileType::Emf) ||
         type > static_cast<std::uint32_t>(MetafileType::EmfPlusDual))
         return false;
     try {

@@ -80,10 +80,11 @@ std::vector<std::uint8_t> Outer(const Bytes& image, std::uint16_t drawType, cons
 }
 
 TEST(EmfPlusImages, NestedPictureFillsItsParallelogramAndNothingElse) {
-    // A GDI picture: red far beyond its frame, blue in its top-left quarter. Its own clip
+    // A GDI picture: red far beyond its frame, blue in a strip down its left. Its own clip
     // is reset to "everything" first: that must still stay inside the destination.
     EmfBuilder inner;
     inner.Add(kEmrIntersectClipRect, {0, 0, 100, 100})
+        .Add(kEmrRectangle, {0, 0, 1, 1})  // sends that clip
         .Add(kEmrExtSelectClipRgn, {0, 5})
         .Add(kEmrSelectObject, {static_cast<std::int32_t>(0x80000008)})  // NULL_PEN
         .Add(kEmrCreateBrushIndirect, {1, 0, 0x0000FF, 0})
@@ -91,23 +92,24 @@ TEST(EmfPlusImages, NestedPictureFillsItsParallelogramAndNothingElse) {
         .Add(kEmrRectangle, {-50, -50, 150, 150})
         .Add(kEmrCreateBrushIndirect, {2, 0, 0xFF0000, 0})
         .Add(kEmrSelectObject, {2})
-        .Add(kEmrRectangle, {0, 0, 50, 50});
+        .Add(kEmrRectangle, {0, 0, 25, 100});
     const Bytes image = MetafileImage(kEmf, inner.Finish());
     // Sheared: corners (20, 20), (60, 20), (40, 80).
     const Bytes draw = OntoPoints(20, 20, 60, 20, 40, 80);
     const QImage out = Render(Outer(image, kDrawImagePoints, draw));
-    EXPECT_TRUE(Near(out, 35, 35, Qt::blue));
+    // Inner (12, 50) and (75, 25), (50, 12) and (50, 88).
+    EXPECT_TRUE(Near(out, 35, 50, Qt::blue));
     EXPECT_TRUE(Near(out, 55, 35, Qt::red));
-    EXPECT_TRUE(Near(out, 45, 65, Qt::red));
-    EXPECT_TRUE(Near(out, 65, 65, Qt::red));
+    EXPECT_TRUE(Near(out, 42, 27, Qt::red));
+    EXPECT_TRUE(Near(out, 57, 73, Qt::red));
     for (auto [x, y] : {std::pair{25, 75}, {70, 25}, {10, 10}, {90, 90}, {15, 50}, {75, 60}})
         EXPECT_TRUE(Near(out, x, y, Qt::white)) << x << "," << y;
 
     // With the outer clip of the moment: the top half only.
     const QImage clipped = Render(
         Outer(image, kDrawImagePoints, draw, EmfPlusRecords().Add(0x4032, 0, Bytes().F32(0).F32(0).F32(100).F32(50))));
-    EXPECT_TRUE(Near(clipped, 35, 35, Qt::blue));
-    EXPECT_TRUE(Near(clipped, 45, 65, Qt::white));
+    EXPECT_TRUE(Near(clipped, 33, 44, Qt::blue));
+    EXPECT_TRUE(Near(clipped, 45, 55, Qt::white));
     EXPECT_TRUE(Near(clipped, 25, 75, Qt::white));
 }
 
@@ -149,9 +151,9 @@ TEST(EmfPlusImages, NestedPicturesThatCannotBeDrawnOrCostTooMuchPlayTheFallback)
 
     const std::vector<Bytes> fallbacks = {
         MetafileImage(kEmfPlusOnly, broken.Finish()),
-        MetafileImage(kWmfPlaceable, std::vector<std::uint8_t>(64, 0)),  // no WMF player
-        MetafileImage(kEmf, std::vector<std::uint8_t>(64, 0)),           // no EMF header
-        Bytes().U32(2).U32(kEmf).U32(1000).Zeros(64),                    // size past the record
+        MetafileImage(kWmfPlaceable, PlusOnly()),               // no WMF player: never played as anything else
+        MetafileImage(kEmf, std::vector<std::uint8_t>(64, 0)),  // no EMF header
+        Bytes().U32(2).U32(kEmf).U32(1000).Zeros(64),           // size past the record
     };
     for (std::size_t i = 0; i < fallbacks.size(); ++i) {
         const QImage out = Render(Outer(fallbacks[i], kDrawImagePoints, OntoPoints(0, 0, 100, 0, 0, 100)));
