@@ -81,14 +81,16 @@ std::vector<std::uint8_t> Outer(const Bytes& image, std::uint16_t drawType, cons
 
 TEST(EmfPlusImages, NestedPictureFillsItsParallelogramAndNothingElse) {
     // A GDI picture: red far beyond its frame, blue in a strip down its left. Its own clip
-    // is reset to "everything" first: that must still stay inside the destination.
+    // is set far wider than its frame, then reset to "everything": either must still stay
+    // inside the destination.
     EmfBuilder inner;
-    inner.Add(kEmrIntersectClipRect, {0, 0, 100, 100})
-        .Add(kEmrRectangle, {0, 0, 1, 1})  // sends that clip
-        .Add(kEmrExtSelectClipRgn, {0, 5})
+    inner
         .Add(kEmrSelectObject, {static_cast<std::int32_t>(0x80000008)})  // NULL_PEN
         .Add(kEmrCreateBrushIndirect, {1, 0, 0x0000FF, 0})
         .Add(kEmrSelectObject, {1})
+        .Add(kEmrExtSelectClipRgn, {48, 5, 32, 1, 1, 16, -50, -50, 150, 150, -50, -50, 150, 150})
+        .Add(kEmrRectangle, {-50, -50, 150, 150})
+        .Add(kEmrExtSelectClipRgn, {0, 5})
         .Add(kEmrRectangle, {-50, -50, 150, 150})
         .Add(kEmrCreateBrushIndirect, {2, 0, 0xFF0000, 0})
         .Add(kEmrSelectObject, {2})
