@@ -17,10 +17,10 @@ namespace qrp::emf {
 inline constexpr std::uint32_t kMaxNesting = 4;
 // Record bytes the nested pictures of one picture may play in all, each playing charged
 // its size plus kNestedPlayCost (every one costs a look-ahead, a clip and a device state).
-inline constexpr std::uint64_t kMaxNestedBytes = 64ull << 20;
+inline constexpr std::uint64_t kMaxNestedBytes = 1ull << 20;
 inline constexpr std::uint64_t kNestedPlayCost = 16u << 10;
 // Bitmap pixels they may decode in all.
-inline constexpr std::uint64_t kMaxNestedPixels = 1ull << 28;
+inline constexpr std::uint64_t kMaxNestedPixels = 1ull << 26;
 
 struct NestedWork {
     std::uint32_t depth = 0;  // nested pictures being played right now, one inside the other
