@@ -81,8 +81,8 @@ std::vector<std::uint8_t> Outer(const Bytes& image, std::uint16_t drawType, cons
 
 TEST(EmfPlusImages, NestedPictureFillsItsParallelogramAndNothingElse) {
     // A GDI picture: red far beyond its frame, blue in a strip down its left. Its own clip
-    // is set far wider than its frame, then reset to "everything": either must still stay
-    // inside the destination.
+    // is set far wider than its frame, reset to "everything", widened by a union: each must
+    // still stay inside the destination.
     EmfBuilder inner;
     inner
         .Add(kEmrSelectObject, {static_cast<std::int32_t>(0x80000008)})  // NULL_PEN
@@ -91,6 +91,8 @@ TEST(EmfPlusImages, NestedPictureFillsItsParallelogramAndNothingElse) {
         .Add(kEmrExtSelectClipRgn, {48, 5, 32, 1, 1, 16, -50, -50, 150, 150, -50, -50, 150, 150})
         .Add(kEmrRectangle, {-50, -50, 150, 150})
         .Add(kEmrExtSelectClipRgn, {0, 5})
+        .Add(kEmrRectangle, {-50, -50, 150, 150})
+        .Add(kEmrExtSelectClipRgn, {48, 2, 32, 1, 1, 16, -50, -50, 150, 150, -50, -50, 150, 150})  // RGN_OR
         .Add(kEmrRectangle, {-50, -50, 150, 150})
         .Add(kEmrCreateBrushIndirect, {2, 0, 0xFF0000, 0})
         .Add(kEmrSelectObject, {2})
@@ -113,6 +115,15 @@ TEST(EmfPlusImages, NestedPictureFillsItsParallelogramAndNothingElse) {
     EXPECT_TRUE(Near(clipped, 33, 44, Qt::blue));
     EXPECT_TRUE(Near(clipped, 45, 55, Qt::white));
     EXPECT_TRUE(Near(clipped, 25, 75, Qt::white));
+
+    // An outer clip that widens too (a union): still nothing outside the destination.
+    const QImage widened = Render(Outer(image, kDrawImagePoints, draw,
+                                        EmfPlusRecords()
+                                            .Add(0x4032, 0, Bytes().F32(0).F32(0).F32(100).F32(50))
+                                            .Add(0x4032, 0x0200, Bytes().F32(90).F32(90).F32(10).F32(10))));
+    EXPECT_TRUE(Near(widened, 33, 44, Qt::blue));
+    for (auto [x, y] : {std::pair{25, 75}, {70, 25}, {95, 95}})
+        EXPECT_TRUE(Near(widened, x, y, Qt::white)) << x << "," << y;
 }
 
 TEST(EmfPlusImages, NestingDeeperThanTheLimitPlaysTheFallback) {
