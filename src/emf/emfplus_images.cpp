@@ -85,7 +85,8 @@ ImageEncoding Sniff(std::span<const std::uint8_t> b, std::int32_t& width, std::i
     return ImageEncoding::None;
 }
 
-// A BMP file: the DIB after its 14-byte file header, decoded here.
+// A BMP file: the DIB after its 14-byte file header, decoded here, opaque (the fourth byte
+// of 32-bit pixels is unused, as GDI+ reads such files).
 std::shared_ptr<Image> ReadBmp(std::span<const std::uint8_t> b, std::uint64_t& pixelBudget) {
     if (b.size() < 18)
         return nullptr;
@@ -95,7 +96,6 @@ std::shared_ptr<Image> ReadBmp(std::span<const std::uint8_t> b, std::uint64_t& p
     DibSource source;
     source.info = b.subspan(14, bitsAt - 14);
     source.bits = b.subspan(bitsAt);
-    source.keepAlpha = true;
     const auto info = ReadDibInfo(source.info);
     if (!info || !ChargePixels(info->width, std::abs(info->height), pixelBudget))
         return nullptr;
