@@ -187,9 +187,9 @@ const std::vector<std::uint8_t> kGif = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x02
                                         0x00, 0x02, 0x00, 0x00, 0x02, 0x03, 0x44, 0x02, 0x05, 0x00, 0x3b};
 
 std::vector<std::uint8_t> Bmp() {
-    // Bottom-up 24-bit rows, each padded to 8 bytes: blue red, then red blue.
-    const Bytes bits = Bytes().U8(0xFF).U16(0).U16(0).U8(0xFF).U16(0).U16(0).U8(0xFF).U8(0xFF).U16(0).U16(0);
-    const Bytes info = BitmapInfo(2, 2, 24, 0);
+    // Bottom-up 32-bit rows, the fourth byte 0 as in most such files: blue red, then red blue.
+    const Bytes bits = Bytes().U32(0x000000FF).U32(0x00FF0000).U32(0x00FF0000).U32(0x000000FF);
+    const Bytes info = BitmapInfo(2, 2, 32, 0);
     return Bytes()
         .U8('B')
         .U8('M')
