@@ -22,6 +22,9 @@ through which other programs show and print reports.")
 # The fonts are those the font mapping puts in place of the fonts reports name; without
 # them pages are still drawn, in whatever fonts fontconfig picks.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's image plugins, which no program links: TIFF bitmaps in EMF+ pictures are decoded by
+# the one this package ships (GIF and JPEG ones come with Qt's GUI library).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "fonts-liberation2, fonts-arphic-uming, fonts-arphic-ukai, fonts-dejavu-core, fonts-tlwg-loma-ttf")
 # The desktop search the package configures for report files (data/recoll).

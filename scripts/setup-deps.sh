@@ -10,7 +10,7 @@ packages=(
   cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libxlsxwriter-dev python3-openpyxl
   qt6-base-dev qt6-svg-dev libgl1-mesa-dev libxkbcommon-dev
-  libqt6svg6 qt6-qpa-plugins
+  libqt6svg6 qt6-qpa-plugins qt6-image-formats-plugins
   xvfb xauth imagemagick poppler-utils openbox xdotool x11-utils
   cups cups-client cups-bsd printer-driver-cups-pdf
   fontconfig fonts-dejavu-core fonts-arphic-uming fonts-arphic-ukai fonts-liberation2 fonts-tlwg-loma-ttf

@@ -37,17 +37,17 @@ struct Color {
     friend bool operator==(const Color&, const Color&) = default;
 };
 
-enum class ImageEncoding : std::uint8_t { None, Jpeg, Png };
+enum class ImageEncoding : std::uint8_t { None, Jpeg, Png, Gif, Tiff };
 
 // A decoded bitmap: width x height pixels, rows top-down, each pixel 0xAARRGGBB with the
 // colour premultiplied by alpha (so a QImage of Format_ARGB32_Premultiplied can wrap it).
 // Opaque bitmaps have alpha 255 everywhere; only ALPHABLEND sources with per-pixel alpha
 // and bitmaps given a mask carry other alpha values.
 //
-// Or a JPEG or PNG file the record carried (BI_JPEG, BI_PNG): `encoded` holds its bytes,
-// `pixels` is empty, and width and height are what the bitmap header declared. Decoding is
-// the device's job; one that cannot decode skips the image. A device must not trust the
-// bytes: it decodes nothing larger than the declared size.
+// Or a JPEG or PNG file the record carried (BI_JPEG, BI_PNG; EMF+ bitmaps also GIF and
+// TIFF): `encoded` holds its bytes, `pixels` is empty, and width and height are what the
+// bitmap header declared. Decoding is the device's job; one that cannot decode skips the image. A device must not trust
+// the bytes: it decodes nothing larger than the declared size.
 struct Image {
     std::int32_t width = 0, height = 0;
     std::vector<std::uint32_t> pixels;

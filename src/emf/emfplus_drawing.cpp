@@ -313,6 +313,11 @@ void Playback::DrawImage(std::uint16_t type, std::uint16_t flags, Cursor& c) {
         const std::vector<PointF> points = ReadPoints(c, 3, flags & (kFlagCompressed | kFlagRelative));
         corners = {points[0], points[1], points[2]};
     }
+    if (def->metafile) {
+        if (!m_failed)
+            DrawMetafile(*def, source, corners);
+        return;
+    }
     if (m_check || m_failed)
         return;
     const Matrix m = ToOutput();

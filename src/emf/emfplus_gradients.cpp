@@ -156,11 +156,11 @@ void Playback::FillPathGradient(const Path& shape, const PathGradientDef& g) {
         std::clamp(std::ceil(std::min<double>(change, extent * kBandsPerUnit)), 1.0, kMaxBands));
     // Every band is a ring of two copies of the boundary: a picture gets so much of that work in all.
     const std::uint64_t work = (bands + 1) * 2 * (g.boundary.points.size() + 1);
-    if (work > m_gradientBudget) {
+    if (work > m_work.gradientElements) {
         Unsupported();
         return;
     }
-    m_gradientBudget -= work;
+    m_work.gradientElements -= work;
     if (m_check || m_failed)
         return;
     // The boundary shrunk toward the centre point: at t = 1 down to the focus scales.

@@ -264,62 +264,19 @@ std::uint32_t Premultiply(std::uint32_t argb) {
     return a << 24 | channel((argb >> 16) & 0xFF) << 16 | channel((argb >> 8) & 0xFF) << 8 | channel(argb & 0xFF);
 }
 
-std::uint32_t BigEndian(std::span<const std::uint8_t> b, std::size_t at, std::size_t size) {
-    std::uint32_t v = 0;
-    for (std::size_t i = 0; i < size; ++i)
-        v = v << 8 | b[at + i];
-    return v;
-}
-
-// The size a PNG or JPEG file gives itself (GDI+ records compressed bitmaps as 0 x 0).
-bool EncodedSize(std::span<const std::uint8_t> b, ImageEncoding encoding, std::int32_t& width, std::int32_t& height) {
-    if (encoding == ImageEncoding::Png) {
-        if (b.size() < 24)
-            return false;
-        width = static_cast<std::int32_t>(BigEndian(b, 16, 4));
-        height = static_cast<std::int32_t>(BigEndian(b, 20, 4));
-        return true;
-    }
-    std::size_t at = 2;
-    while (at + 9 <= b.size() && b[at] == 0xFF) {
-        const std::uint8_t marker = b[at + 1];
-        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
-            height = static_cast<std::int32_t>(BigEndian(b, at + 5, 2));
-            width = static_cast<std::int32_t>(BigEndian(b, at + 7, 2));
-            return true;
-        }
-        at += 2 + BigEndian(b, at + 2, 2);
-    }
-    return false;
-}
-
 std::shared_ptr<Image> ReadImageBits(Cursor& c, std::uint64_t& pixelBudget) {
-    std::int32_t width = c.I32(), height = c.I32();
+    const std::int32_t width = c.I32(), height = c.I32();
     const std::int32_t stride = c.I32();
     const std::uint32_t format = c.U32();
     const std::uint32_t type = c.U32();
+    if (type == 1)
+        return ReadCompressedImage(c.Take(c.Remaining()), width, height, pixelBudget);
+    if (!ChargePixels(width, height, pixelBudget))
+        return nullptr;
     auto image = std::make_shared<Image>();
-    if (type == 1) {
-        const auto bytes = c.Take(c.Remaining());
-        const bool png = bytes.size() > 8 && bytes[0] == 0x89 && bytes[1] == 'P' && bytes[2] == 'N' && bytes[3] == 'G';
-        const bool jpeg = bytes.size() > 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
-        if (!png && !jpeg)
-            return nullptr;  // GIF, TIFF, BMP and the like
-        image->encoding = png ? ImageEncoding::Png : ImageEncoding::Jpeg;
-        if ((width <= 0 || height <= 0) && !EncodedSize(bytes, image->encoding, width, height))
-            return nullptr;
-        image->encoded.assign(bytes.begin(), bytes.end());
-    }
-    if (width <= 0 || height <= 0 || width > 65535 || height > 65535)
-        return nullptr;
-    const std::uint64_t pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
-    if (pixels > pixelBudget)
-        return nullptr;
-    pixelBudget -= pixels;
     image->width = width;
     image->height = height;
-    if (type == 1)
-        return image;
+    const std::uint64_t pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
     std::vector<std::uint32_t> palette;
     const std::uint32_t bits = (format >> 8) & 0xFF;
     if (format == kIndexed8 || format == kIndexed4 || format == kIndexed1) {
@@ -378,14 +335,19 @@ std::shared_ptr<Image> ReadImageBits(Cursor& c, std::uint64_t& pixelBudget) {
 ImageDef ReadImage(Cursor& c, std::uint64_t& pixelBudget, bool& supported) {
     ImageDef def;
     const std::uint32_t type = c.U32();
+    if (type == 2) {
+        if (!ReadMetafile(c, def))
+            supported = false;
+        return def;
+    }
     if (type == 1)
         def.image = ReadImageBits(c, pixelBudget);
     if (def.image)
-        def.alpha =
-            def.image->encoding == ImageEncoding::Png || std::any_of(def.image->pixels.begin(), def.image->pixels.end(),
-                                                                     [](std::uint32_t p) { return (p >> 24) != 0xFF; });
+        def.alpha = (def.image->encoding != ImageEncoding::None && def.image->encoding != ImageEncoding::Jpeg) ||
+                    std::any_of(def.image->pixels.begin(), def.image->pixels.end(),
+                                [](std::uint32_t p) { return (p >> 24) != 0xFF; });
     if (!def.image)
-        supported = false;  // nested metafiles and bitmap forms not decoded here
+        supported = false;  // bitmap forms not decoded here
     return def;
 }
 

@@ -106,9 +106,15 @@ struct RegionDef {
     std::vector<RegionNode> nodes;  // nodes[0] is the root
 };
 
+// EmfPlusMetafile types played here: a plain EMF, or one with EMF+ records only or both.
+enum class MetafileType : std::uint32_t { Emf = 3, EmfPlusOnly = 4, EmfPlusDual = 5 };
+
 struct ImageDef {
     std::shared_ptr<const Image> image;
     bool alpha = false;  // some pixels are not opaque (or may not be: PNG)
+    // Or a metafile: the bytes of the EMF file it holds.
+    std::shared_ptr<const std::vector<std::uint8_t>> metafile;
+    MetafileType metafileType = MetafileType::Emf;
 };
 
 struct FontDef {
@@ -141,6 +147,16 @@ BrushDef ReadPathGradient(Cursor& c, bool& supported);
 // (position 0) to `to` (position 1).
 std::vector<GradientStop> ReadBlend(Cursor& c, std::uint32_t flags, Color from, Color to, bool& supported);
 PathDef ReadPath(Cursor& c, bool& supported);
+
+// emfplus_images.cpp
+// Charges a width x height bitmap to the budget; false when it is empty, too large or over it.
+bool ChargePixels(std::int32_t width, std::int32_t height, std::uint64_t& pixelBudget);
+// A compressed bitmap's file: BMP decoded here; PNG, JPEG, GIF and TIFF kept for the device
+// to decode at the size recorded, or the file's own when none is. Nothing for other forms.
+std::shared_ptr<Image> ReadCompressedImage(std::span<const std::uint8_t> bytes, std::int32_t width, std::int32_t height,
+                                           std::uint64_t& pixelBudget);
+// The EmfPlusMetafile after an image's type into `def`; false for a form not played here.
+bool ReadMetafile(Cursor& c, ImageDef& def);
 
 // Points of a drawing record: `count` points as floats, 16-bit integers (C) or relative (P).
 std::vector<PointF> ReadPoints(Cursor& c, std::uint32_t count, std::uint16_t flags);

@@ -21,8 +21,14 @@ bool IsEmfPlusComment(const Record& comment) {
     return comment.Has(12, 4) && comment.U32(12) == kCommentSignature;
 }
 
-Playback::Playback(Device& device, const Matrix& deviceToOutput, const RectF& area, bool check)
-    : m_device(device), m_pixelsToOutput(deviceToOutput), m_area(area), m_check(check), m_pixelBudget(kMaxPixels) {}
+Playback::Playback(Device& device, const Matrix& deviceToOutput, const RectF& area, bool check, NestedWork* work)
+    : m_device(device),
+      m_pixelsToOutput(deviceToOutput),
+      m_area(area),
+      m_check(check),
+      m_work(work ? *work : m_ownWork),
+      m_ownPixels(kMaxPixels),
+      m_pixelBudget(work ? work->pixels : m_ownPixels) {}
 
 void Playback::Feed(const Record& comment) {
     // The comment's own data size, then "EMF+", then the records up to the end of that data.

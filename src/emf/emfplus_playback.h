@@ -12,6 +12,7 @@
 
 #include "device.h"
 #include "emfplus_objects.h"
+#include "nested_picture.h"
 #include "record_reader.h"
 #include "transform.h"
 
@@ -23,8 +24,9 @@ bool IsEmfPlusComment(const Record& comment);
 class Playback {
   public:
     // `deviceToOutput` maps the reference device's pixels (EMF+ pixels too) to output
-    // coordinates; `area` is the destination rectangle (what Clear fills).
-    Playback(Device& device, const Matrix& deviceToOutput, const RectF& area, bool check);
+    // coordinates; `area` is the destination rectangle (what Clear fills). `work` is what
+    // the nesting may still spend when the picture is nested in another.
+    Playback(Device& device, const Matrix& deviceToOutput, const RectF& area, bool check, NestedWork* work = nullptr);
 
     // Plays the EMF+ records of one EMF+ comment.
     void Feed(const Record& comment);
@@ -80,6 +82,10 @@ class Playback {
     const PathGradientDef* PathGradientFor(std::uint16_t flags, std::uint32_t value) const;
     void FillPathGradient(const Path& shape, const PathGradientDef& gradient);
 
+    // emfplus_images.cpp: a metafile image played onto the parallelogram `corners` (world
+    // coordinates of the source rectangle's top-left, top-right and bottom-left corners).
+    void DrawMetafile(const ImageDef& def, const RectF& source, const std::array<PointF, 3>& corners);
+
     // emfplus_text.cpp
     void DrawString(std::uint16_t flags, Cursor& c);
     void DrawDriverString(std::uint16_t flags, Cursor& c);
@@ -100,8 +106,10 @@ class Playback {
     bool m_clipDirty = false, m_aaDirty = true;
     bool m_failed = false;
     std::size_t m_drawCalls = 0, m_damaged = 0;
-    std::uint64_t m_pixelBudget;
-    std::uint64_t m_gradientBudget = 1ull << 22;  // path elements of gradient bands
+    NestedWork m_ownWork;
+    NestedWork& m_work;  // the nesting's when nested
+    std::uint64_t m_ownPixels;
+    std::uint64_t& m_pixelBudget;  // the nesting's when nested
 };
 
 }  // namespace qrp::emf::plus

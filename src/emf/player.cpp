@@ -8,10 +8,6 @@ namespace qrp::emf {
 
 Player::Player(std::span<const std::uint8_t> emf) : m_emf(emf), m_header(ReadHeader(emf)) {}
 
-PlayStats Player::Play(Device& device, const RectF& destination, const PlayOptions& options) const {
-    return Playback(m_emf, m_header, device, destination).Run(options);
-}
-
 namespace {
 
 // The frame's extent in reference-device pixels, or the bounds' when the frame is empty.
@@ -39,17 +35,37 @@ class NoDevice final : public Device {
     void DrawImage(const ImageDraw&) override {}
 };
 
-}  // namespace
-
-Playback::Playback(std::span<const std::uint8_t> emf, const Header& header, Device& device, const RectF& destination)
-    : m_emf(emf), m_header(header), m_device(device), m_destination(destination) {
+// PlayEnhMetaFile's mapping: the frame onto the destination rectangle.
+Matrix FrameToDestination(const Header& header, const RectF& destination) {
     const double sx = destination.Width() / Extent(header.FrameWidthPx(), header.bounds.left, header.bounds.right);
     const double sy = destination.Height() / Extent(header.FrameHeightPx(), header.bounds.top, header.bounds.bottom);
     const bool frameEmpty = header.frame.right == header.frame.left;
     const double left = frameEmpty ? header.bounds.left : header.FrameLeftPx();
     const double top = header.frame.bottom == header.frame.top ? header.bounds.top : header.FrameTopPx();
-    m_deviceToOutput = {sx, 0, 0, sy, destination.left - left * sx, destination.top - top * sy};
+    return {sx, 0, 0, sy, destination.left - left * sx, destination.top - top * sy};
 }
+
+}  // namespace
+
+PlayStats Player::Play(Device& device, const RectF& destination, const PlayOptions& options) const {
+    return Playback(m_emf, m_header, device, FrameToDestination(m_header, destination), destination).Run(options);
+}
+
+PlayStats PlayNested(std::span<const std::uint8_t> emf, Device& device, const Matrix& pixelsToOutput, const RectF& area,
+                     NestedWork& work) {
+    const Header header = ReadHeader(emf);
+    return Playback(emf, header, device, pixelsToOutput, area, &work).Run({});
+}
+
+Playback::Playback(std::span<const std::uint8_t> emf, const Header& header, Device& device,
+                   const Matrix& deviceToOutput, const RectF& area, NestedWork* work)
+    : m_emf(emf),
+      m_header(header),
+      m_device(device),
+      m_deviceToOutput(deviceToOutput),
+      m_area(area),
+      m_work(work),
+      m_pixelBudget(work ? work->pixels : m_ownPixels) {}
 
 std::unique_ptr<plus::Playback> Playback::EmfPlusPlayback() {
     // GDI+ puts its EMF+ header in the record after the EMF header: a picture without one
@@ -60,7 +76,7 @@ std::unique_ptr<plus::Playback> Playback::EmfPlusPlayback() {
     if (!first || first->Type() != kEmrComment || !plus::IsEmfPlusComment(*first))
         return nullptr;
     NoDevice nowhere;
-    plus::Playback check(nowhere, m_deviceToOutput, m_destination, true);
+    plus::Playback check(nowhere, m_deviceToOutput, m_area, true, m_work);
     check.Feed(*first);
     while (const auto record = reader.Next()) {
         if (check.Failed())
@@ -70,7 +86,7 @@ std::unique_ptr<plus::Playback> Playback::EmfPlusPlayback() {
     }
     if (check.Failed())
         return nullptr;
-    return std::make_unique<plus::Playback>(m_device, m_deviceToOutput, m_destination, false);
+    return std::make_unique<plus::Playback>(m_device, m_deviceToOutput, m_area, false, m_work);
 }
 
 PlayStats Playback::Run(const PlayOptions& options) {

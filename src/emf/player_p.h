@@ -12,6 +12,7 @@
 #include "dib.h"
 #include "emf_header.h"
 #include "emfplus_playback.h"
+#include "nested_picture.h"
 #include "object_table.h"
 #include "player.h"
 #include "record_reader.h"
@@ -31,7 +32,9 @@ enum class Paint : std::uint8_t { Stroke, Fill, FillAndStroke };
 
 class Playback {
   public:
-    Playback(std::span<const std::uint8_t> emf, const Header& header, Device& device, const RectF& destination);
+    // `work` is what the nesting may still spend when this picture is nested in another.
+    Playback(std::span<const std::uint8_t> emf, const Header& header, Device& device, const Matrix& deviceToOutput,
+             const RectF& area, NestedWork* work = nullptr);
     PlayStats Run(const PlayOptions& options);
 
   private:
@@ -123,8 +126,9 @@ class Playback {
     std::span<const std::uint8_t> m_emf;
     const Header& m_header;
     Device& m_device;
-    RectF m_destination;
     Matrix m_deviceToOutput;
+    RectF m_area;
+    NestedWork* m_work;
     Matrix m_logicalToOutput;
     bool m_mappingDirty = true;
 
@@ -138,7 +142,8 @@ class Playback {
     bool m_figureOpen = false;
     bool m_pathWidened = false;
 
-    std::uint64_t m_pixelBudget = kMaxPicturePixels;
+    std::uint64_t m_ownPixels = kMaxPicturePixels;
+    std::uint64_t& m_pixelBudget;  // the nesting's when nested
     // The last monochrome pattern recoloured, so that a brush used many times in the same
     // colours is recoloured once.
     std::shared_ptr<const Image> m_monoSource, m_monoRecoloured;

@@ -131,6 +131,19 @@ namespace {
 // declared area is not a mistake.
 constexpr qint64 kMaxEncodedOversize = 4;
 
+const char* Format(emf::ImageEncoding encoding) {
+    switch (encoding) {
+        case emf::ImageEncoding::Jpeg:
+            return "jpeg";
+        case emf::ImageEncoding::Gif:
+            return "gif";
+        case emf::ImageEncoding::Tiff:
+            return "tiff";
+        default:
+            return "png";
+    }
+}
+
 QImage DecodeImage(const emf::Image& image) {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(image.encoded.data()),
                                                      static_cast<qsizetype>(image.encoded.size()));
@@ -138,7 +151,7 @@ QImage DecodeImage(const emf::Image& image) {
     buffer.setData(bytes);
     if (!buffer.open(QIODevice::ReadOnly))
         return {};
-    QImageReader reader(&buffer, image.encoding == emf::ImageEncoding::Jpeg ? "jpeg" : "png");
+    QImageReader reader(&buffer, Format(image.encoding));
     const QSize size = reader.size();
     const qint64 declared = static_cast<qint64>(image.width) * image.height;
     if (!size.isValid() || size.isEmpty() ||
