@@ -154,6 +154,7 @@ void Playback::DrawShape(std::uint16_t type, std::uint16_t flags, Cursor& c) {
                       type == kFillPie || type == kFillPath || type == kFillClosedCurve;
     std::optional<Brush> brush;
     std::optional<Pen> pen;
+    std::uint8_t penId = 0;
     if (type == kClear) {
         brush.emplace();
         brush->color = ArgbColor(c.U32());
@@ -165,9 +166,11 @@ void Playback::DrawShape(std::uint16_t type, std::uint16_t flags, Cursor& c) {
         const std::uint32_t id = c.U32();
         if (id >= kObjectSlots)
             throw RecordError("EMF+ pen id out of range");
-        pen = PenAt(static_cast<std::uint8_t>(id));
+        penId = static_cast<std::uint8_t>(id);
+        pen = PenAt(penId);
     } else {
-        pen = PenAt(flags & 0xFF);
+        penId = flags & 0xFF;
+        pen = PenAt(penId);
     }
     if (!brush && !pen)
         return;
@@ -257,7 +260,10 @@ void Playback::DrawShape(std::uint16_t type, std::uint16_t flags, Cursor& c) {
         default:
             break;
     }
-    Paint(path, pen, brush);
+    if (pen)
+        Stroke(path, *pen, std::get<PenDef>(ObjectAt(penId)));
+    else
+        Paint(path, pen, brush);
 }
 
 void Playback::FillRegion(std::uint16_t flags, Cursor& c) {

@@ -59,20 +59,43 @@ struct BrushDef {
     std::shared_ptr<const Image> texture;
 };
 
+struct PathDef {
+    std::vector<PointF> points;
+    std::vector<std::uint8_t> types;
+};
+
+// How one end of an open figure is drawn. Shapes are in pen widths, in a frame whose origin
+// is the figure's end and whose y axis points along the line out of it.
+struct LineCapDef {
+    enum class Kind : std::uint8_t {
+        Flat,
+        Square,
+        Round,
+        Triangle,
+        SquareAnchor,
+        RoundAnchor,
+        DiamondAnchor,
+        ArrowAnchor,
+        Custom
+    } kind = Kind::Flat;
+    PathDef fill, line;  // Custom: filled with the pen's colour; stroked with the pen
+    double inset = 0;    // the line stops this many pen widths short of its end
+};
+
 struct PenDef {
     double width = 0;
     std::uint32_t unit = 0;
     Matrix transform;
+    // The cap both ends get from the device when they agree and it can draw it.
     CapStyle cap = CapStyle::Flat;
+    LineCapDef startCap, endCap;
+    // Compound line: ascending pairs of stripe edges across the width, from 0 to 1.
+    std::vector<double> compound;
+    bool inset = false;  // closed figures are stroked inside their outline
     JoinStyle join = JoinStyle::Miter;
     double miterLimit = 10;
     std::vector<double> dashes;  // in pen widths
     Color color;
-};
-
-struct PathDef {
-    std::vector<PointF> points;
-    std::vector<std::uint8_t> types;
 };
 
 struct RegionNode {
@@ -117,6 +140,11 @@ inline constexpr std::size_t kMaxRegionNodes = 4096;
 Object ReadObject(std::uint8_t type, std::span<const std::uint8_t> bytes, std::uint64_t& pixelBudget);
 BrushDef ReadBrush(Cursor& c, std::uint64_t& pixelBudget, bool& supported);
 PathDef ReadPath(Cursor& c, bool& supported);
+
+// emfplus_pens.cpp: LineCap values, and the pen data after the dash pattern (alignment,
+// compound line, custom caps), which sets `supported` false for forms not drawn.
+LineCapDef::Kind CapKind(std::int32_t value, bool& supported);
+void ReadPenExtras(Cursor& c, std::uint32_t flags, PenDef& pen, bool& supported);
 
 // Points of a drawing record: `count` points as floats, 16-bit integers (C) or relative (P).
 std::vector<PointF> ReadPoints(Cursor& c, std::uint32_t count, std::uint16_t flags);

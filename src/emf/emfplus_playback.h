@@ -75,6 +75,11 @@ class Playback {
     void DrawImage(std::uint16_t type, std::uint16_t flags, Cursor& c);
     void FillRegion(std::uint16_t flags, Cursor& c);
 
+    // emfplus_pens.cpp: strokes `path` (output coordinates) with `pen` as resolved from
+    // `def`; caps, compound lines and inset alignment a device stroke cannot draw become
+    // geometry here.
+    void Stroke(const Path& path, const Pen& pen, const PenDef& def);
+
     // emfplus_text.cpp
     void DrawString(std::uint16_t flags, Cursor& c);
     void DrawDriverString(std::uint16_t flags, Cursor& c);
