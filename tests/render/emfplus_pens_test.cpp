@@ -1,0 +1,189 @@
+// EMF+ pens a plain device stroke cannot draw (line caps, custom arrow and path caps,
+// compound lines, inset pens), written by hand from the record layouts and rendered 1:1;
+// and damaged pen data, which must leave the picture to its GDI fallback.
+#include <limits>
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include "emf/emf_format.h"
+#include "image_checks.h"
+#include "render/page_renderer.h"
+#include "support/emf_builder.h"
+
+namespace qrp::test {
+namespace {
+
+using namespace qrp::emf;
+
+constexpr std::uint32_t kRed = 0xFFFF0000;
+constexpr std::uint16_t kDrawLines = 0x400D, kDrawRects = 0x400B, kFillRects = 0x400A, kColor = 0x8000;
+constexpr std::uint32_t kStartCap = 0x02, kEndCap = 0x04, kAlignment = 0x0200, kCompound = 0x0400,
+                        kCustomStart = 0x0800, kCustomEnd = 0x1000;
+
+// A pen object: `flags` says which optional fields `optional` holds, in their order.
+Bytes Pen(float width, std::uint32_t flags, const Bytes& optional) {
+    return Bytes().U32(0).U32(flags).U32(0).F32(width).Raw(optional.Data()).U32(0xDBC01002).U32(0).U32(kRed);
+}
+
+// EmfPlusCustomLineCap of the adjustable arrow kind, with its size field in front.
+Bytes ArrowCap(float width, float height, float middleInset, bool filled) {
+    Bytes cap;
+    cap.U32(0xDBC01002).U32(1).F32(width).F32(height).F32(middleInset).U32(filled);
+    cap.U32(0).U32(0).U32(0).F32(10).F32(1).F32(0).F32(0).F32(0).F32(0);
+    return Bytes().U32(static_cast<std::uint32_t>(cap.Size())).Raw(cap.Data());
+}
+
+// EmfPlusCustomLineCap with a fill path; `pathLength` overrides the path's size field.
+Bytes PathCap(const std::vector<std::pair<float, float>>& points, std::uint32_t pathLength = 0) {
+    Bytes path;
+    path.U32(0xDBC01002).U32(static_cast<std::uint32_t>(points.size())).U32(0);
+    for (auto [x, y] : points)
+        path.F32(x).F32(y);
+    for (std::size_t i = 0; i < points.size(); ++i)
+        path.U8(i == 0 ? 0 : i + 1 == points.size() ? 0x81 : 1);
+    path.Pad4();
+    Bytes cap;
+    cap.U32(0xDBC01002).U32(0).U32(1).U32(0).F32(0).U32(0).U32(0).U32(0).F32(10).F32(1).Zeros(16);
+    cap.U32(pathLength ? pathLength : static_cast<std::uint32_t>(path.Size())).Raw(path.Data());
+    return Bytes().U32(static_cast<std::uint32_t>(cap.Size())).Raw(cap.Data());
+}
+
+Bytes Line(float x0, float y0, float x1, float y1) {
+    return Bytes().U32(2).F32(x0).F32(y0).F32(x1).F32(y1);
+}
+
+QImage Render(EmfBuilder& b) {
+    return render::RenderToImage(b.Finish(), render::RasterSize{100, 96});
+}
+
+bool Ink(const QImage& image, int x, int y) {
+    return Near(image, x, y, Qt::red, 60);
+}
+
+bool Blank(const QImage& image, int x, int y) {
+    return Near(image, x, y, Qt::white, 60);
+}
+
+TEST(EmfPlusPens, ArrowAndPathCapsSitAtTheEndsPointingOutwards) {
+    // A 4 px pen: an arrow 3 widths wide and long ends the line at x = 60 (tip there, base at
+    // 48); a square path cap 2 widths out of its start at x = 10; an arrow starts a vertical
+    // line, pointing up from (80, 20).
+    EmfPlusRecords r;
+    r.Header();
+    r.Object(0, 2,
+             Pen(4, kCustomStart | kCustomEnd,
+                 Bytes().Raw(PathCap({{-1, 0}, {1, 0}, {1, 2}, {-1, 2}}).Data()).Raw(ArrowCap(3, 3, 0, true).Data())));
+    r.Add(kDrawLines, 0, Line(10, 50, 60, 50));
+    r.Object(1, 2, Pen(4, kCustomStart, ArrowCap(3, 3, 0, true)));
+    r.Add(kDrawLines, 1, Line(80, 20, 80, 80));
+    EmfBuilder b;
+    b.Plus(r);
+    const QImage image = Render(b);
+    EXPECT_TRUE(Ink(image, 30, 50));
+    EXPECT_TRUE(Blank(image, 30, 46));  // the line itself is 4 px
+    EXPECT_TRUE(Ink(image, 50, 46));    // the arrow is wider near its base...
+    EXPECT_TRUE(Blank(image, 57, 46));  // ...and narrows to the tip
+    EXPECT_TRUE(Ink(image, 58, 50));
+    EXPECT_TRUE(Blank(image, 62, 50));
+    EXPECT_TRUE(Ink(image, 4, 47));  // the square before the start
+    EXPECT_TRUE(Blank(image, 4, 44));
+    EXPECT_TRUE(Ink(image, 76, 30));
+    EXPECT_TRUE(Blank(image, 77, 22));
+    EXPECT_TRUE(Blank(image, 80, 17));
+}
+
+TEST(EmfPlusPens, AnchorCapsAreWiderThanThePen) {
+    // 4 px pens: round anchor at the start, square anchor at the end; an arrow anchor and a
+    // triangle on a second line.
+    EmfPlusRecords r;
+    r.Header();
+    r.Object(0, 2, Pen(4, kStartCap | kEndCap, Bytes().I32(0x12).I32(0x11)));
+    r.Add(kDrawLines, 0, Line(20, 50, 80, 50));
+    r.Object(1, 2, Pen(4, kStartCap | kEndCap, Bytes().I32(0x03).I32(0x14)));
+    r.Add(kDrawLines, 1, Line(20, 20, 80, 20));
+    EmfBuilder b;
+    b.Plus(r);
+    const QImage image = Render(b);
+    EXPECT_TRUE(Blank(image, 50, 47));
+    EXPECT_TRUE(Ink(image, 20, 47));  // round anchor, 8 px across
+    EXPECT_TRUE(Blank(image, 15, 50));
+    EXPECT_TRUE(Ink(image, 83, 47));  // square anchor: a corner
+    EXPECT_TRUE(Blank(image, 85, 50));
+    EXPECT_TRUE(Ink(image, 74, 17));  // the arrow anchor's tip is the line's end...
+    EXPECT_TRUE(Blank(image, 81, 20));
+    EXPECT_TRUE(Blank(image, 79, 18));  // ...and the line stops short of its narrow part
+    EXPECT_TRUE(Ink(image, 19, 20));    // the triangle: half a width out, narrowing
+    EXPECT_TRUE(Blank(image, 19, 17));
+    EXPECT_TRUE(Blank(image, 16, 20));
+}
+
+TEST(EmfPlusPens, CompoundLineLeavesItsGapsUnpainted) {
+    // A 12 px pen of two stripes, each a quarter of the width, across a line and a rectangle.
+    EmfPlusRecords r;
+    r.Header();
+    r.Object(0, 2, Pen(12, kCompound, Bytes().U32(4).F32(0).F32(0.25f).F32(0.75f).F32(1)));
+    r.Add(kDrawLines, 0, Line(10, 20, 90, 20));
+    r.Add(kDrawRects, 0, Bytes().U32(1).F32(30).F32(50).F32(40).F32(40));
+    EmfBuilder b;
+    b.Plus(r);
+    const QImage image = Render(b);
+    EXPECT_TRUE(Ink(image, 50, 15));
+    EXPECT_TRUE(Ink(image, 50, 24));
+    EXPECT_TRUE(Blank(image, 50, 20));
+    EXPECT_TRUE(Blank(image, 50, 13));
+    EXPECT_TRUE(Ink(image, 25, 70));  // the rectangle's left side: stripes at 24..27 and 33..36
+    EXPECT_TRUE(Ink(image, 34, 70));
+    EXPECT_TRUE(Blank(image, 30, 70));
+    EXPECT_TRUE(Blank(image, 50, 70));
+}
+
+TEST(EmfPlusPens, InsetPenStaysInsideTheShape) {
+    // A 10 px inset pen around (30, 30)-(70, 70): ink from 30 to 40 inward, none outside;
+    // the clip it needs is gone afterwards.
+    EmfPlusRecords r;
+    r.Header();
+    r.Object(0, 2, Pen(10, kAlignment, Bytes().I32(1)));
+    r.Add(kDrawRects, 0, Bytes().U32(1).F32(30).F32(30).F32(40).F32(40));
+    r.Add(kFillRects, kColor, Bytes().U32(kRed).U32(1).F32(0).F32(0).F32(10).F32(10));
+    EmfBuilder b;
+    b.Plus(r);
+    const QImage image = Render(b);
+    EXPECT_TRUE(Ink(image, 31, 50));
+    EXPECT_TRUE(Ink(image, 38, 50));
+    EXPECT_TRUE(Blank(image, 28, 50));
+    EXPECT_TRUE(Blank(image, 50, 27));
+    EXPECT_TRUE(Blank(image, 45, 50));
+    EXPECT_TRUE(Ink(image, 5, 5));
+}
+
+TEST(EmfPlusPens, DamagedPenDataPlaysTheFallback) {
+    const std::vector<std::pair<std::uint32_t, Bytes>> pens = {
+        {kCompound, Bytes().U32(0xFFFFFFFF)},                  // count far beyond the record
+        {kCompound, Bytes().U32(3).F32(0).F32(0.5f).F32(1)},   // an odd number of edges
+        {kCompound, Bytes().U32(2).F32(0.8f).F32(0.2f)},       // edges not ascending
+        {kCustomEnd, Bytes().U32(4000).Raw(ArrowCap(3, 3, 0, true).Data())},  // cap size too large
+        {kCustomEnd, Bytes().U32(8).U32(0xDBC01002).U32(7)},                  // unknown cap type
+        {kCustomEnd, PathCap({{0, 0}, {1, 1}}, 0x7FFFFFF0)},                  // path beyond its cap
+        {kCustomEnd, ArrowCap(std::numeric_limits<float>::quiet_NaN(), 3, 0, true)},
+        {kStartCap, Bytes().I32(0x15)},  // no such cap
+        {kAlignment, Bytes().I32(2)},    // left alignment is not drawn
+    };
+    for (std::size_t i = 0; i < pens.size(); ++i) {
+        EmfPlusRecords r;
+        r.Header();
+        r.Object(0, 2, Pen(4, pens[i].first, pens[i].second));
+        r.Add(kDrawLines, 0, Line(10, 10, 90, 10));
+        EmfBuilder b;
+        b.Plus(r);
+        b.Add(kEmrCreateBrushIndirect, {1, 0, 0xFF0000, 0}).Add(kEmrSelectObject, {1}).Add(kEmrRectangle,
+                                                                                         {20, 20, 80, 80});
+        const QImage image = Render(b);
+        EXPECT_TRUE(Near(image, 50, 50, Qt::blue)) << i;
+        EXPECT_TRUE(Blank(image, 50, 10)) << i;
+    }
+}
+
+}  // namespace
+}  // namespace qrp::test
