@@ -185,5 +185,28 @@ TEST(EmfPlusPens, DamagedPenDataPlaysTheFallback) {
     }
 }
 
+TEST(EmfPlusPens, FontSizesInPixelsFollowThePageScale) {
+    // Pixel page units at half scale: a 40 pixel font draws 20 pixels high, like its
+    // world-unit twin beside it.
+    const auto font = [](std::uint32_t unit) {
+        return Bytes().F32(40).U32(unit).I32(0).U32(0).U32(10).Utf16(u"DejaVu Sans");
+    };
+    const auto text = [](float x) {
+        return Bytes().U32(0xFF000000).U32(0xFFFFFFFF).U32(2).F32(x).F32(20).F32(0).F32(0).Utf16(u"HH");
+    };
+    EmfPlusRecords r;
+    r.Header();
+    r.Add(0x4030, 2, Bytes().F32(0.5f));
+    r.Object(0, 6, font(2)).Add(0x401C, kColor | 0, text(10));
+    r.Object(1, 6, font(0)).Add(0x401C, kColor | 1, text(110));
+    EmfBuilder b;
+    b.Plus(r);
+    const QImage image = Render(b);
+    const QRect pixels = InkBounds(image.copy(0, 0, 50, 96)), world = InkBounds(image.copy(50, 0, 50, 96));
+    EXPECT_GT(pixels.height(), 10);
+    EXPECT_LT(pixels.height(), 20);
+    EXPECT_NEAR(pixels.height(), world.height(), 1);
+}
+
 }  // namespace
 }  // namespace qrp::test
