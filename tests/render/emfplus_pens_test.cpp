@@ -86,6 +86,7 @@ TEST(EmfPlusPens, ArrowAndPathCapsSitAtTheEndsPointingOutwards) {
     EXPECT_TRUE(Ink(image, 50, 46));    // the arrow is wider near its base...
     EXPECT_TRUE(Blank(image, 57, 46));  // ...and narrows to the tip
     EXPECT_TRUE(Ink(image, 58, 50));
+    EXPECT_TRUE(Blank(image, 59, 48));  // the line stops at the arrow's base
     EXPECT_TRUE(Blank(image, 62, 50));
     EXPECT_TRUE(Ink(image, 4, 47));  // the square before the start
     EXPECT_TRUE(Blank(image, 4, 44));
