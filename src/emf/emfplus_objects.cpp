@@ -209,7 +209,8 @@ PenDef ReadPen(Cursor& c, std::uint64_t& pixelBudget, bool& supported) {
     }
     if (flags & 0x0010)
         pen.miterLimit = c.F32();
-    std::int32_t style = 0;
+    // A dash pattern of its own makes a custom style even where no style is given.
+    std::int32_t style = (flags & 0x0100) ? 5 : 0;
     if (flags & 0x0020)
         style = c.I32();
     if (flags & 0x0040)

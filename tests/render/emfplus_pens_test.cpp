@@ -140,6 +140,20 @@ TEST(EmfPlusPens, CompoundLineLeavesItsGapsUnpainted) {
     EXPECT_TRUE(Blank(image, 50, 70));
 }
 
+TEST(EmfPlusPens, DashPatternWithoutLineStyleStillDashes) {
+    // 4 px pen, dashes of 2 widths on and 2 off from x = 10: ink 10..18, a gap 18..26.
+    EmfPlusRecords r;
+    r.Header();
+    r.Object(0, 2, Pen(4, 0x0100 | kCompound, Bytes().U32(2).F32(2).F32(2).U32(2).F32(0).F32(1)));
+    r.Add(kDrawLines, 0, Line(10, 50, 90, 50));
+    EmfBuilder b;
+    b.Plus(r);
+    const QImage image = Render(b);
+    EXPECT_TRUE(Ink(image, 14, 50));
+    EXPECT_TRUE(Blank(image, 22, 50));
+    EXPECT_TRUE(Ink(image, 30, 50));
+}
+
 TEST(EmfPlusPens, InsetPenStaysInsideTheShape) {
     // A 10 px inset pen around (30, 30)-(70, 70): ink from 30 to 40 inward, none outside;
     // the clip it needs is gone afterwards.
