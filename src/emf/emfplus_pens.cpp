@@ -3,6 +3,7 @@
 // is built here in output coordinates and drawn with plain strokes and fills.
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "emfplus_playback.h"
 #include "path_builder.h"
@@ -195,30 +196,18 @@ std::vector<PointF> OffsetFigure(const Figure& f, double distance) {
 }  // namespace
 
 LineCapDef::Kind CapKind(std::int32_t value, bool& supported) {
-    switch (value) {
-        case 0x00:
-        case 0x10:  // an anchor of no shape
-            return Kind::Flat;
-        case 0x01:
-            return Kind::Square;
-        case 0x02:
-            return Kind::Round;
-        case 0x03:
-            return Kind::Triangle;
-        case 0x11:
-            return Kind::SquareAnchor;
-        case 0x12:
-            return Kind::RoundAnchor;
-        case 0x13:
-            return Kind::DiamondAnchor;
-        case 0x14:
-            return Kind::ArrowAnchor;
-        case 0xFF:
-            return Kind::Custom;  // its shape follows in the custom cap data, if any
-        default:
-            supported = false;
-            return Kind::Flat;
+    // 0x10 is an anchor of no shape; 0xFF a custom cap whose shape follows in the custom
+    // cap data, if any.
+    constexpr std::pair<std::int32_t, Kind> kCaps[] = {
+        {0x00, Kind::Flat},        {0x01, Kind::Square},       {0x02, Kind::Round},       {0x03, Kind::Triangle},
+        {0x10, Kind::Flat},        {0x11, Kind::SquareAnchor}, {0x12, Kind::RoundAnchor}, {0x13, Kind::DiamondAnchor},
+        {0x14, Kind::ArrowAnchor}, {0xFF, Kind::Custom}};
+    for (const auto& [code, kind] : kCaps) {
+        if (code == value)
+            return kind;
     }
+    supported = false;
+    return Kind::Flat;
 }
 
 void ReadPenExtras(Cursor& c, std::uint32_t flags, PenDef& pen, bool& supported) {
@@ -341,8 +330,7 @@ void Playback::Stroke(const Path& path, const Pen& pen, const PenDef& def) {
     outline.cap = CapStyle::Flat;
     for (const End& end : ends) {
         // The cap's frame: x across the line, y along it out of the end, in pen widths.
-        const Matrix frame{end.out.y * unit, -end.out.x * unit, end.out.x * unit, end.out.y * unit, end.at.x,
-                           end.at.y};
+        const Matrix frame{end.out.y * unit, -end.out.x * unit, end.out.x * unit, end.out.y * unit, end.at.x, end.at.y};
         Path shape;
         shape.fillRule = FillRule::Winding;
         PathBuilder b(shape, frame);

@@ -58,6 +58,19 @@ QImage Render(EmfBuilder& b) {
     return render::RenderToImage(b.Finish(), render::RasterSize{100, 96});
 }
 
+EmfPlusRecords Start() {
+    EmfPlusRecords r;
+    r.Header();
+    return r;
+}
+
+// A picture of just these EMF+ records, rendered.
+QImage Render(const EmfPlusRecords& records) {
+    EmfBuilder b;
+    b.Plus(records);
+    return Render(b);
+}
+
 bool Ink(const QImage& image, int x, int y) {
     return Near(image, x, y, Qt::red, 60);
 }
@@ -70,17 +83,14 @@ TEST(EmfPlusPens, ArrowAndPathCapsSitAtTheEndsPointingOutwards) {
     // A 4 px pen: an arrow 3 widths wide and long ends the line at x = 60 (tip there, base at
     // 48); a square path cap 2 widths out of its start at x = 10; an arrow starts a vertical
     // line, pointing up from (80, 20).
-    EmfPlusRecords r;
-    r.Header();
+    EmfPlusRecords r = Start();
     r.Object(0, 2,
              Pen(4, kCustomStart | kCustomEnd,
                  Bytes().Raw(PathCap({{-1, 0}, {1, 0}, {1, 2}, {-1, 2}}).Data()).Raw(ArrowCap(3, 3, 0, true).Data())));
     r.Add(kDrawLines, 0, Line(10, 50, 60, 50));
     r.Object(1, 2, Pen(4, kCustomStart, ArrowCap(3, 3, 0, true)));
     r.Add(kDrawLines, 1, Line(80, 20, 80, 80));
-    EmfBuilder b;
-    b.Plus(r);
-    const QImage image = Render(b);
+    const QImage image = Render(r);
     EXPECT_TRUE(Ink(image, 30, 50));
     EXPECT_TRUE(Blank(image, 30, 46));  // the line itself is 4 px
     EXPECT_TRUE(Ink(image, 50, 46));    // the arrow is wider near its base...
@@ -98,15 +108,12 @@ TEST(EmfPlusPens, ArrowAndPathCapsSitAtTheEndsPointingOutwards) {
 TEST(EmfPlusPens, AnchorCapsAreWiderThanThePen) {
     // 4 px pens: round anchor at the start, square anchor at the end; an arrow anchor and a
     // triangle on a second line.
-    EmfPlusRecords r;
-    r.Header();
+    EmfPlusRecords r = Start();
     r.Object(0, 2, Pen(4, kStartCap | kEndCap, Bytes().I32(0x12).I32(0x11)));
     r.Add(kDrawLines, 0, Line(20, 50, 80, 50));
     r.Object(1, 2, Pen(4, kStartCap | kEndCap, Bytes().I32(0x03).I32(0x14)));
     r.Add(kDrawLines, 1, Line(20, 20, 80, 20));
-    EmfBuilder b;
-    b.Plus(r);
-    const QImage image = Render(b);
+    const QImage image = Render(r);
     EXPECT_TRUE(Blank(image, 50, 47));
     EXPECT_TRUE(Ink(image, 20, 47));  // round anchor, 8 px across
     EXPECT_TRUE(Blank(image, 15, 50));
@@ -122,14 +129,11 @@ TEST(EmfPlusPens, AnchorCapsAreWiderThanThePen) {
 
 TEST(EmfPlusPens, CompoundLineLeavesItsGapsUnpainted) {
     // A 12 px pen of two stripes, each a quarter of the width, across a line and a rectangle.
-    EmfPlusRecords r;
-    r.Header();
+    EmfPlusRecords r = Start();
     r.Object(0, 2, Pen(12, kCompound, Bytes().U32(4).F32(0).F32(0.25f).F32(0.75f).F32(1)));
     r.Add(kDrawLines, 0, Line(10, 20, 90, 20));
     r.Add(kDrawRects, 0, Bytes().U32(1).F32(30).F32(50).F32(40).F32(40));
-    EmfBuilder b;
-    b.Plus(r);
-    const QImage image = Render(b);
+    const QImage image = Render(r);
     EXPECT_TRUE(Ink(image, 50, 15));
     EXPECT_TRUE(Ink(image, 50, 24));
     EXPECT_TRUE(Blank(image, 50, 20));
@@ -142,13 +146,10 @@ TEST(EmfPlusPens, CompoundLineLeavesItsGapsUnpainted) {
 
 TEST(EmfPlusPens, DashPatternWithoutLineStyleStillDashes) {
     // 4 px pen, dashes of 2 widths on and 2 off from x = 10: ink 10..18, a gap 18..26.
-    EmfPlusRecords r;
-    r.Header();
+    EmfPlusRecords r = Start();
     r.Object(0, 2, Pen(4, 0x0100 | kCompound, Bytes().U32(2).F32(2).F32(2).U32(2).F32(0).F32(1)));
     r.Add(kDrawLines, 0, Line(10, 50, 90, 50));
-    EmfBuilder b;
-    b.Plus(r);
-    const QImage image = Render(b);
+    const QImage image = Render(r);
     EXPECT_TRUE(Ink(image, 14, 50));
     EXPECT_TRUE(Blank(image, 22, 50));
     EXPECT_TRUE(Ink(image, 30, 50));
@@ -157,14 +158,11 @@ TEST(EmfPlusPens, DashPatternWithoutLineStyleStillDashes) {
 TEST(EmfPlusPens, InsetPenStaysInsideTheShape) {
     // A 10 px inset pen around (30, 30)-(70, 70): ink from 30 to 40 inward, none outside;
     // the clip it needs is gone afterwards.
-    EmfPlusRecords r;
-    r.Header();
+    EmfPlusRecords r = Start();
     r.Object(0, 2, Pen(10, kAlignment, Bytes().I32(1)));
     r.Add(kDrawRects, 0, Bytes().U32(1).F32(30).F32(30).F32(40).F32(40));
     r.Add(kFillRects, kColor, Bytes().U32(kRed).U32(1).F32(0).F32(0).F32(10).F32(10));
-    EmfBuilder b;
-    b.Plus(r);
-    const QImage image = Render(b);
+    const QImage image = Render(r);
     EXPECT_TRUE(Ink(image, 31, 50));
     EXPECT_TRUE(Ink(image, 38, 50));
     EXPECT_TRUE(Blank(image, 28, 50));
@@ -175,9 +173,9 @@ TEST(EmfPlusPens, InsetPenStaysInsideTheShape) {
 
 TEST(EmfPlusPens, DamagedPenDataPlaysTheFallback) {
     const std::vector<std::pair<std::uint32_t, Bytes>> pens = {
-        {kCompound, Bytes().U32(0xFFFFFFFF)},                  // count far beyond the record
-        {kCompound, Bytes().U32(3).F32(0).F32(0.5f).F32(1)},   // an odd number of edges
-        {kCompound, Bytes().U32(2).F32(0.8f).F32(0.2f)},       // edges not ascending
+        {kCompound, Bytes().U32(0xFFFFFFFF)},                                 // count far beyond the record
+        {kCompound, Bytes().U32(3).F32(0).F32(0.5f).F32(1)},                  // an odd number of edges
+        {kCompound, Bytes().U32(2).F32(0.8f).F32(0.2f)},                      // edges not ascending
         {kCustomEnd, Bytes().U32(4000).Raw(ArrowCap(3, 3, 0, true).Data())},  // cap size too large
         {kCustomEnd, Bytes().U32(8).U32(0xDBC01002).U32(7)},                  // unknown cap type
         {kCustomEnd, PathCap({{0, 0}, {1, 1}}, 0x7FFFFFF0)},                  // path beyond its cap
@@ -186,14 +184,11 @@ TEST(EmfPlusPens, DamagedPenDataPlaysTheFallback) {
         {kAlignment, Bytes().I32(2)},    // left alignment is not drawn
     };
     for (std::size_t i = 0; i < pens.size(); ++i) {
-        EmfPlusRecords r;
-        r.Header();
-        r.Object(0, 2, Pen(4, pens[i].first, pens[i].second));
-        r.Add(kDrawLines, 0, Line(10, 10, 90, 10));
         EmfBuilder b;
-        b.Plus(r);
-        b.Add(kEmrCreateBrushIndirect, {1, 0, 0xFF0000, 0}).Add(kEmrSelectObject, {1}).Add(kEmrRectangle,
-                                                                                         {20, 20, 80, 80});
+        b.Plus(Start().Object(0, 2, Pen(4, pens[i].first, pens[i].second)).Add(kDrawLines, 0, Line(10, 10, 90, 10)));
+        b.Add(kEmrCreateBrushIndirect, {1, 0, 0xFF0000, 0})
+            .Add(kEmrSelectObject, {1})
+            .Add(kEmrRectangle, {20, 20, 80, 80});
         const QImage image = Render(b);
         EXPECT_TRUE(Near(image, 50, 50, Qt::blue)) << i;
         EXPECT_TRUE(Blank(image, 50, 10)) << i;
@@ -209,14 +204,11 @@ TEST(EmfPlusPens, FontSizesInPixelsFollowThePageScale) {
     const auto text = [](float x) {
         return Bytes().U32(0xFF000000).U32(0xFFFFFFFF).U32(2).F32(x).F32(20).F32(0).F32(0).Utf16(u"HH");
     };
-    EmfPlusRecords r;
-    r.Header();
+    EmfPlusRecords r = Start();
     r.Add(0x4030, 2, Bytes().F32(0.5f));
     r.Object(0, 6, font(2)).Add(0x401C, kColor | 0, text(10));
     r.Object(1, 6, font(0)).Add(0x401C, kColor | 1, text(110));
-    EmfBuilder b;
-    b.Plus(r);
-    const QImage image = Render(b);
+    const QImage image = Render(r);
     const QRect pixels = InkBounds(image.copy(0, 0, 50, 96)), world = InkBounds(image.copy(50, 0, 50, 96));
     EXPECT_GT(pixels.height(), 10);
     EXPECT_LT(pixels.height(), 20);
