@@ -105,6 +105,17 @@ TEST(EmfPlusPens, ArrowAndPathCapsSitAtTheEndsPointingOutwards) {
     EXPECT_TRUE(Blank(image, 80, 17));
 }
 
+TEST(EmfPlusPens, UnfilledArrowCapIsOutlinedWithThePen) {
+    // A 4 px pen ending at (60, 50) in an open arrow 4 widths wide and long, notched by one:
+    // its outline is drawn, its inside stays blank, and the line runs into the notch.
+    const QImage image = Render(
+        Start().Object(0, 2, Pen(4, kCustomEnd, ArrowCap(4, 4, 1, false))).Add(kDrawLines, 0, Line(10, 50, 60, 50)));
+    EXPECT_TRUE(Ink(image, 56, 48));
+    EXPECT_TRUE(Ink(image, 45, 43));
+    EXPECT_TRUE(Ink(image, 40, 50));
+    EXPECT_TRUE(Blank(image, 52, 50));
+}
+
 TEST(EmfPlusPens, AnchorCapsAreWiderThanThePen) {
     // 4 px pens: round anchor at the start, square anchor at the end; an arrow anchor and a
     // triangle on a second line.
