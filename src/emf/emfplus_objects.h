@@ -48,6 +48,11 @@ class Cursor {
 // 0xAARRGGBB as stored.
 Color ArgbColor(std::uint32_t argb);
 
+struct PathDef {
+    std::vector<PointF> points;
+    std::vector<std::uint8_t> types;
+};
+
 struct BrushDef {
     enum class Kind : std::uint8_t { Solid, Hatch, Linear, Texture } kind = Kind::Solid;
     Color color, back;  // Solid; Hatch fore and back; Linear start and end
@@ -57,11 +62,6 @@ struct BrushDef {
     std::vector<GradientStop> stops;
     bool repeat = true;
     std::shared_ptr<const Image> texture;
-};
-
-struct PathDef {
-    std::vector<PointF> points;
-    std::vector<std::uint8_t> types;
 };
 
 // How one end of an open figure is drawn. Shapes are in pen widths, in a frame whose origin
@@ -97,6 +97,11 @@ struct PenDef {
     std::vector<double> dashes;  // in pen widths
     Color color;
 };
+
+// emfplus_pens.cpp: LineCap values, and the pen data after the dash pattern (alignment,
+// compound line, custom caps), which sets `supported` false for forms not drawn.
+LineCapDef::Kind CapKind(std::int32_t value, bool& supported);
+void ReadPenExtras(Cursor& c, std::uint32_t flags, PenDef& pen, bool& supported);
 
 struct RegionNode {
     enum class Kind : std::uint8_t { Combine, Rect, Path, Empty, Infinite } kind = Kind::Empty;
@@ -140,11 +145,6 @@ inline constexpr std::size_t kMaxRegionNodes = 4096;
 Object ReadObject(std::uint8_t type, std::span<const std::uint8_t> bytes, std::uint64_t& pixelBudget);
 BrushDef ReadBrush(Cursor& c, std::uint64_t& pixelBudget, bool& supported);
 PathDef ReadPath(Cursor& c, bool& supported);
-
-// emfplus_pens.cpp: LineCap values, and the pen data after the dash pattern (alignment,
-// compound line, custom caps), which sets `supported` false for forms not drawn.
-LineCapDef::Kind CapKind(std::int32_t value, bool& supported);
-void ReadPenExtras(Cursor& c, std::uint32_t flags, PenDef& pen, bool& supported);
 
 // Points of a drawing record: `count` points as floats, 16-bit integers (C) or relative (P).
 std::vector<PointF> ReadPoints(Cursor& c, std::uint32_t count, std::uint16_t flags);
