@@ -60,14 +60,15 @@ void Curve(PathBuilder& b, const std::vector<PointF>& p, double tension, bool cl
 
 }  // namespace
 
-std::optional<Brush> Playback::BrushFor(std::uint16_t flags, std::uint32_t value) {
+std::optional<Brush> Playback::BrushFor(std::uint16_t flags, std::uint32_t value, const BrushDef* own) {
     Brush brush;
     if (flags & kFlagColor) {
         brush.color = ArgbColor(value);
         return brush;
     }
-    const auto* def =
-        value < kObjectSlots ? std::get_if<BrushDef>(&ObjectAt(static_cast<std::uint8_t>(value))) : nullptr;
+    const auto* def = own                    ? own
+                      : value < kObjectSlots ? std::get_if<BrushDef>(&ObjectAt(static_cast<std::uint8_t>(value)))
+                                             : nullptr;
     if (!def) {
         Unsupported();
         return std::nullopt;
@@ -121,6 +122,12 @@ std::optional<Pen> Playback::PenAt(std::uint8_t id) {
     }
     Pen pen;
     pen.color = def->color;
+    if (def->brush.kind != BrushDef::Kind::Solid) {
+        const std::optional<Brush> paint = BrushFor(0, 0, &def->brush);
+        if (!paint)
+            return std::nullopt;
+        pen.paint = std::make_shared<const Brush>(*paint);
+    }
     pen.cap = def->cap;
     pen.join = def->join;
     pen.miterLimit = def->miterLimit;

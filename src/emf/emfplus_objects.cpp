@@ -243,10 +243,8 @@ PenDef ReadPen(Cursor& c, std::uint64_t& pixelBudget, bool& supported) {
     }
     ReadPenExtras(c, flags, pen, supported);
     c.U32();  // the brush's version
-    const BrushDef brush = ReadBrush(c, pixelBudget, supported);
-    if (brush.kind != BrushDef::Kind::Solid)
-        supported = false;
-    pen.color = brush.color;
+    pen.brush = ReadBrush(c, pixelBudget, supported);
+    pen.color = pen.brush.color;
     return pen;
 }
 

@@ -96,6 +96,7 @@ struct PenDef {
     double miterLimit = 10;
     std::vector<double> dashes;  // in pen widths
     Color color;
+    BrushDef brush;  // what the stroke is painted with; `color` is its colour
 };
 
 // emfplus_pens.cpp: LineCap values, and the pen data after the dash pattern (alignment,

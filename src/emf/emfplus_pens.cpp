@@ -322,7 +322,7 @@ void Playback::Stroke(const Path& path, const Pen& pen, const PenDef& def) {
         m_state.clip.pop_back();
         m_clipDirty = true;
     }
-    Brush fill;
+    Brush fill = pen.paint ? *pen.paint : Brush{};
     fill.color = pen.color;
     Pen outline = pen;
     outline.style = PenStyle::Solid;

@@ -166,6 +166,22 @@ TEST(EmfPlusPens, DashPatternWithoutLineStyleStillDashes) {
     EXPECT_TRUE(Ink(image, 30, 50));
 }
 
+TEST(EmfPlusPens, HatchedPenPaintsItsPatternInsideTheStroke) {
+    // A 20 px pen of a horizontal hatch, red on blue, along y = 50: both colours within
+    // 40..60, nothing outside.
+    Bytes pen = Bytes().U32(0).U32(0).U32(0).F32(20).U32(0xDBC01002).U32(1).U32(0).U32(kRed).U32(0xFF0000FF);
+    const QImage image = Render(Start().Object(0, 2, pen).Add(kDrawLines, 0, Line(10, 50, 90, 50)));
+    int red = 0, blue = 0;
+    for (int y = 41; y < 59; ++y) {
+        red += Near(image, 50, y, Qt::red, 60);
+        blue += Near(image, 50, y, Qt::blue, 60);
+    }
+    EXPECT_GT(red, 0);
+    EXPECT_GT(blue, 8);
+    EXPECT_TRUE(Blank(image, 50, 37));
+    EXPECT_TRUE(Blank(image, 50, 62));
+}
+
 TEST(EmfPlusPens, InsetPenStaysInsideTheShape) {
     // A 10 px inset pen around (30, 30)-(70, 70): ink from 30 to 40 inward, none outside;
     // the clip it needs is gone afterwards.
