@@ -159,9 +159,9 @@ void Playback::Paint(const Path& path, const std::optional<Pen>& pen, const std:
 void Playback::DrawShape(std::uint16_t type, std::uint16_t flags, Cursor& c) {
     const bool fill = type == kClear || type == kFillRects || type == kFillPolygon || type == kFillEllipse ||
                       type == kFillPie || type == kFillPath || type == kFillClosedCurve;
+    std::uint8_t penId = 0;
     std::optional<Brush> brush;
     std::optional<Pen> pen;
-    std::uint8_t penId = 0;
     if (type == kClear) {
         brush.emplace();
         brush->color = ArgbColor(c.U32());

@@ -48,11 +48,6 @@ class Cursor {
 // 0xAARRGGBB as stored.
 Color ArgbColor(std::uint32_t argb);
 
-struct PathDef {
-    std::vector<PointF> points;
-    std::vector<std::uint8_t> types;
-};
-
 struct BrushDef {
     enum class Kind : std::uint8_t { Solid, Hatch, Linear, Texture } kind = Kind::Solid;
     Color color, back;  // Solid; Hatch fore and back; Linear start and end
@@ -63,6 +58,8 @@ struct BrushDef {
     bool repeat = true;
     std::shared_ptr<const Image> texture;
 };
+
+struct PathDef;
 
 // How one end of an open figure is drawn. Shapes are in pen widths, in a frame whose origin
 // is the figure's end and whose y axis points along the line out of it.
@@ -78,8 +75,9 @@ struct LineCapDef {
         ArrowAnchor,
         Custom
     } kind = Kind::Flat;
-    PathDef fill, line;  // Custom: filled with the pen's colour; stroked with the pen
-    double inset = 0;    // the line stops this many pen widths short of its end
+    // Custom: filled with the pen's colour; stroked with the pen. Either may be absent.
+    std::shared_ptr<const PathDef> fill, line;
+    double inset = 0;  // the line stops this many pen widths short of its end
 };
 
 struct PenDef {
@@ -99,10 +97,10 @@ struct PenDef {
     BrushDef brush;  // what the stroke is painted with; `color` is its colour
 };
 
-// emfplus_pens.cpp: LineCap values, and the pen data after the dash pattern (alignment,
-// compound line, custom caps), which sets `supported` false for forms not drawn.
-LineCapDef::Kind CapKind(std::int32_t value, bool& supported);
-void ReadPenExtras(Cursor& c, std::uint32_t flags, PenDef& pen, bool& supported);
+struct PathDef {
+    std::vector<PointF> points;
+    std::vector<std::uint8_t> types;
+};
 
 struct RegionNode {
     enum class Kind : std::uint8_t { Combine, Rect, Path, Empty, Infinite } kind = Kind::Empty;
@@ -150,6 +148,11 @@ PathDef ReadPath(Cursor& c, bool& supported);
 // Points of a drawing record: `count` points as floats, 16-bit integers (C) or relative (P).
 std::vector<PointF> ReadPoints(Cursor& c, std::uint32_t count, std::uint16_t flags);
 RectF ReadRect(Cursor& c, bool compressed);
+
+// emfplus_pens.cpp: LineCap values, and the pen data after the dash pattern (alignment,
+// compound line, custom caps), which sets `supported` false for forms not drawn.
+LineCapDef::Kind CapKind(std::int32_t value, bool& supported);
+void ReadPenExtras(Cursor& c, std::uint32_t flags, PenDef& pen, bool& supported);
 
 // The 64 slots, with the reassembly of objects written over several records.
 class ObjectSlots {

@@ -24,12 +24,12 @@ constexpr double kAnchorWidths = 2;
 
 using Kind = LineCapDef::Kind;
 
-PathDef CapPath(Cursor& c, double scale, bool& supported) {
+std::shared_ptr<const PathDef> CapPath(Cursor& c, double scale, bool& supported) {
     const std::uint32_t length = c.U32();
     Cursor bytes(c.Take(length));
     bytes.U32();  // version
-    PathDef path = ReadPath(bytes, supported);
-    for (PointF& p : path.points)
+    auto path = std::make_shared<PathDef>(ReadPath(bytes, supported));
+    for (PointF& p : path->points)
         p = {p.x * scale, p.y * scale};
     return path;
 }
@@ -53,7 +53,7 @@ void ReadCustomCap(Cursor& c, LineCapDef& cap, bool& supported) {
         }
         // Tip at the line's end, base `height` back, notched by the middle inset.
         const double w = width * scale / 2, h = height * scale, m = std::clamp(middle * scale, 0.0, h);
-        PathDef arrow{{{0, 0}, {-w, -h}, {0, m - h}, {w, -h}}, {0, 1, 1, 0x81}};
+        auto arrow = std::make_shared<const PathDef>(PathDef{{{0, 0}, {-w, -h}, {0, m - h}, {w, -h}}, {0, 1, 1, 0x81}});
         (filled ? cap.fill : cap.line) = std::move(arrow);
         cap.inset = h - m;
     } else if (type == 0) {
@@ -370,14 +370,16 @@ void Playback::Stroke(const Path& path, const Pen& pen, const PenDef& def) {
                 b.Close();
                 break;
             case Kind::Custom:
-                shape = ToPath(end.cap->fill, frame, true);
-                shape.fillRule = FillRule::Winding;
+                if (end.cap->fill) {
+                    shape = ToPath(*end.cap->fill, frame, true);
+                    shape.fillRule = FillRule::Winding;
+                }
                 break;
         }
         if (!shape.elements.empty())
             Paint(shape, std::nullopt, fill);
-        if (end.cap->kind == Kind::Custom && !end.cap->line.points.empty())
-            Paint(ToPath(end.cap->line, frame), outline, std::nullopt);
+        if (end.cap->kind == Kind::Custom && end.cap->line)
+            Paint(ToPath(*end.cap->line, frame), outline, std::nullopt);
     }
 }
 
