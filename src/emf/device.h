@@ -75,6 +75,8 @@ enum class PenStyle : std::uint8_t { Solid, Dash, Dot, DashDot, DashDotDot, Null
 enum class CapStyle : std::uint8_t { Round, Square, Flat };
 enum class JoinStyle : std::uint8_t { Round, Bevel, Miter };
 
+struct Brush;
+
 struct Pen {
     PenStyle style = PenStyle::Solid;  // Null: do not stroke
     Color color;
@@ -91,6 +93,9 @@ struct Pen {
     // Dash gaps are filled with backgroundColor when opaqueBackground (SETBKMODE OPAQUE).
     bool opaqueBackground = false;
     Color backgroundColor;
+    // When set, the stroke is painted with this brush rather than in `color` (EMF+ pens of a
+    // hatch, texture or gradient); a device that cannot paints in `color`.
+    std::shared_ptr<const Brush> paint;
 };
 
 enum class BrushStyle : std::uint8_t { Null, Solid, Hatched, Pattern, LinearGradient };

@@ -60,14 +60,15 @@ void Curve(PathBuilder& b, const std::vector<PointF>& p, double tension, bool cl
 
 }  // namespace
 
-std::optional<Brush> Playback::BrushFor(std::uint16_t flags, std::uint32_t value) {
+std::optional<Brush> Playback::BrushFor(std::uint16_t flags, std::uint32_t value, const BrushDef* own) {
     Brush brush;
     if (flags & kFlagColor) {
         brush.color = ArgbColor(value);
         return brush;
     }
-    const auto* def =
-        value < kObjectSlots ? std::get_if<BrushDef>(&ObjectAt(static_cast<std::uint8_t>(value))) : nullptr;
+    const auto* def = own                    ? own
+                      : value < kObjectSlots ? std::get_if<BrushDef>(&ObjectAt(static_cast<std::uint8_t>(value)))
+                                             : nullptr;
     if (!def) {
         Unsupported();
         return std::nullopt;
@@ -124,6 +125,12 @@ std::optional<Pen> Playback::PenAt(std::uint8_t id) {
     }
     Pen pen;
     pen.color = def->color;
+    if (def->brush.kind != BrushDef::Kind::Solid) {
+        const std::optional<Brush> paint = BrushFor(0, 0, &def->brush);
+        if (!paint)
+            return std::nullopt;
+        pen.paint = std::make_shared<const Brush>(*paint);
+    }
     pen.cap = def->cap;
     pen.join = def->join;
     pen.miterLimit = def->miterLimit;
@@ -155,6 +162,7 @@ void Playback::Paint(const Path& path, const std::optional<Pen>& pen, const std:
 void Playback::DrawShape(std::uint16_t type, std::uint16_t flags, Cursor& c) {
     const bool fill = type == kClear || type == kFillRects || type == kFillPolygon || type == kFillEllipse ||
                       type == kFillPie || type == kFillPath || type == kFillClosedCurve;
+    std::uint8_t penId = 0;
     std::optional<Brush> brush;
     std::optional<Pen> pen;
     const PathGradientDef* gradient = nullptr;
@@ -172,9 +180,11 @@ void Playback::DrawShape(std::uint16_t type, std::uint16_t flags, Cursor& c) {
         const std::uint32_t id = c.U32();
         if (id >= kObjectSlots)
             throw RecordError("EMF+ pen id out of range");
-        pen = PenAt(static_cast<std::uint8_t>(id));
+        penId = static_cast<std::uint8_t>(id);
+        pen = PenAt(penId);
     } else {
-        pen = PenAt(flags & 0xFF);
+        penId = flags & 0xFF;
+        pen = PenAt(penId);
     }
     if (!brush && !pen && !gradient)
         return;
@@ -266,6 +276,8 @@ void Playback::DrawShape(std::uint16_t type, std::uint16_t flags, Cursor& c) {
     }
     if (gradient)
         FillPathGradient(path, *gradient);
+    else if (pen)
+        Stroke(path, *pen, std::get<PenDef>(ObjectAt(penId)));
     else
         Paint(path, pen, brush);
 }

@@ -179,34 +179,18 @@ PenDef ReadPen(Cursor& c, std::uint64_t& pixelBudget, bool& supported) {
     pen.width = c.F32();
     if (flags & 0x0001)
         pen.transform = c.ReadMatrix();
-    const auto cap = [&supported](std::int32_t v) {
-        switch (v) {
-            case 0:
-                return CapStyle::Flat;
-            case 1:
-                return CapStyle::Square;
-            case 2:
-                return CapStyle::Round;
-            default:
-                supported = false;  // triangles, anchors and custom caps
-                return CapStyle::Flat;
-        }
-    };
     if (flags & 0x0002)
-        pen.cap = cap(c.I32());
-    if (flags & 0x0004) {
-        const CapStyle end = cap(c.I32());
-        if ((flags & 0x0002) && end != pen.cap)
-            supported = false;
-        pen.cap = end;
-    }
+        pen.startCap.kind = CapKind(c.I32(), supported);
+    if (flags & 0x0004)
+        pen.endCap.kind = CapKind(c.I32(), supported);
     if (flags & 0x0008) {
         const std::uint32_t join = c.U32();
         pen.join = join == 1 ? JoinStyle::Bevel : join == 2 ? JoinStyle::Round : JoinStyle::Miter;
     }
     if (flags & 0x0010)
         pen.miterLimit = c.F32();
-    std::int32_t style = 0;
+    // A dash pattern of its own makes a custom style even where no style is given.
+    std::int32_t style = (flags & 0x0100) ? 5 : 0;
     if (flags & 0x0020)
         style = c.I32();
     if (flags & 0x0040)
@@ -237,17 +221,10 @@ PenDef ReadPen(Cursor& c, std::uint64_t& pixelBudget, bool& supported) {
             pen.dashes.clear();
             break;
     }
-    if (flags & 0x0200) {
-        if (c.I32() != 0)
-            supported = false;  // inset pens
-    }
-    if (flags & 0x1C00)
-        supported = false;  // compound lines and custom caps
-    c.U32();                // the brush's version
-    const BrushDef brush = ReadBrush(c, pixelBudget, supported);
-    if (brush.kind != BrushDef::Kind::Solid)
-        supported = false;
-    pen.color = brush.color;
+    ReadPenExtras(c, flags, pen, supported);
+    c.U32();  // the brush's version
+    pen.brush = ReadBrush(c, pixelBudget, supported);
+    pen.color = pen.brush.color;
     return pen;
 }
 

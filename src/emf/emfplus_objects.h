@@ -83,15 +83,42 @@ struct BrushDef {
     std::shared_ptr<const PathGradientDef> pathGradient;
 };
 
+struct PathDef;
+
+// How one end of an open figure is drawn. Shapes are in pen widths, in a frame whose origin
+// is the figure's end and whose y axis points along the line out of it.
+struct LineCapDef {
+    enum class Kind : std::uint8_t {
+        Flat,
+        Square,
+        Round,
+        Triangle,
+        SquareAnchor,
+        RoundAnchor,
+        DiamondAnchor,
+        ArrowAnchor,
+        Custom
+    } kind = Kind::Flat;
+    // Custom: filled with the pen's colour; stroked with the pen. Either may be absent.
+    std::shared_ptr<const PathDef> fill, line;
+    double inset = 0;  // the line stops this many pen widths short of its end
+};
+
 struct PenDef {
     double width = 0;
     std::uint32_t unit = 0;
     Matrix transform;
+    // The cap both ends get from the device when they agree and it can draw it.
     CapStyle cap = CapStyle::Flat;
+    LineCapDef startCap, endCap;
+    // Compound line: ascending pairs of stripe edges across the width, from 0 to 1.
+    std::vector<double> compound;
+    bool inset = false;  // closed figures are stroked inside their outline
     JoinStyle join = JoinStyle::Miter;
     double miterLimit = 10;
     std::vector<double> dashes;  // in pen widths
     Color color;
+    BrushDef brush;  // what the stroke is painted with; `color` is its colour
 };
 
 struct RegionNode {
@@ -161,6 +188,11 @@ bool ReadMetafile(Cursor& c, ImageDef& def);
 // Points of a drawing record: `count` points as floats, 16-bit integers (C) or relative (P).
 std::vector<PointF> ReadPoints(Cursor& c, std::uint32_t count, std::uint16_t flags);
 RectF ReadRect(Cursor& c, bool compressed);
+
+// emfplus_pens.cpp: LineCap values, and the pen data after the dash pattern (alignment,
+// compound line, custom caps), which sets `supported` false for forms not drawn.
+LineCapDef::Kind CapKind(std::int32_t value, bool& supported);
+void ReadPenExtras(Cursor& c, std::uint32_t flags, PenDef& pen, bool& supported);
 
 // The 64 slots, with the reassembly of objects written over several records.
 class ObjectSlots {

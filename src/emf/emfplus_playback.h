@@ -70,8 +70,13 @@ class Playback {
 
     // emfplus_drawing.cpp
     const Object& ObjectAt(std::uint8_t id) const { return m_objects.At(id); }
-    std::optional<Brush> BrushFor(std::uint16_t flags, std::uint32_t value);
+    // `own`: a brush that is part of another object (a pen's) rather than in the table.
+    std::optional<Brush> BrushFor(std::uint16_t flags, std::uint32_t value, const BrushDef* own = nullptr);
     std::optional<Pen> PenAt(std::uint8_t id);
+    // emfplus_pens.cpp: strokes `path` (output coordinates) with `pen` as resolved from
+    // `def`; caps, compound lines and inset alignment a device stroke cannot draw become
+    // geometry here.
+    void Stroke(const Path& path, const Pen& pen, const PenDef& def);
     void Paint(const Path& path, const std::optional<Pen>& pen, const std::optional<Brush>& brush);
     void DrawShape(std::uint16_t type, std::uint16_t flags, Cursor& c);
     void DrawImage(std::uint16_t type, std::uint16_t flags, Cursor& c);

@@ -32,7 +32,8 @@ std::optional<Font> Playback::FontAt(std::uint8_t id, const Matrix& glyphTransfo
         return std::nullopt;
     }
     // The size in its unit, scaled and turned by the world transform like everything else.
-    const Matrix sized = Then(glyphTransform, UnitToOutput(def->unit));
+    // Sizes in pixels follow the page scale too: the GDI records GDI+ writes beside them do.
+    const Matrix sized = Then(glyphTransform, UnitToOutput(def->unit == kUnitPixel ? kUnitWorld : def->unit));
     const PointF ux = sized.MapVector({1, 0});
     Font font;
     font.faceName = def->family;

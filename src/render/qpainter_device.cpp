@@ -201,6 +201,15 @@ void QPainterDevice::DrawPath(const emf::Path& path, const emf::Pen& pen, const 
     if (pen.style != emf::PenStyle::Null) {
         stroke = MakePen(pen, m_pixelScale);
         stroke.setColor(recolor(stroke.color()));
+        if (pen.paint && !overrideColor.isValid() && !invertColors) {
+            QBrush background;
+            stroke.setBrush(MakeBrush(*pen.paint, m_patternScale, m_textures, &background));
+            if (background.style() != Qt::NoBrush) {
+                QPen under = stroke;
+                under.setBrush(background);
+                m_painter.strokePath(qpath, under);
+            }
+        }
         if (pen.opaqueBackground && stroke.style() != Qt::SolidLine) {
             QPen gaps = MakeGapPen(pen, m_pixelScale);
             gaps.setColor(recolor(gaps.color()));
