@@ -168,6 +168,17 @@ StringFormatDef ReadStringFormat(Cursor& c) {
     c.U32();  // language
     format.align = c.U32();
     format.lineAlign = c.U32();
+    // Digit substitution, digit language, first tab offset and hotkey prefix come first.
+    constexpr std::size_t kBeforeMargins = 16;
+    if (c.Remaining() >= kBeforeMargins + 8) {
+        c.Take(kBeforeMargins);
+        const double leading = c.F32(), trailing = c.F32();
+        // A margin of several ems is no margin GDI+ writes: keep the default for it.
+        if (std::isfinite(leading) && leading >= 0 && leading <= 1)
+            format.leadingMargin = leading;
+        if (std::isfinite(trailing) && trailing >= 0 && trailing <= 1)
+            format.trailingMargin = trailing;
+    }
     return format;
 }
 

@@ -154,6 +154,9 @@ struct FontDef {
 struct StringFormatDef {
     std::uint32_t flags = 0;
     std::uint32_t align = 0, lineAlign = 0;  // 0 near, 1 centre, 2 far
+    // Space before and after each line, in ems: a sixth unless the format says otherwise
+    // (typographic formats say 0).
+    double leadingMargin = 1.0 / 6, trailingMargin = 1.0 / 6;
 };
 
 struct Unsupported {};

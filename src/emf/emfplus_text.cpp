@@ -20,8 +20,6 @@ constexpr std::uint32_t kTaLeft = 0, kTaRight = 2, kTaCenter = 6, kTaTop = 0, kT
 constexpr std::uint32_t kEtoGlyphIndex = 0x0010;
 constexpr std::uint32_t kFormatNoClip = 0x4000, kFormatVertical = 0x0002, kFormatNoWrap = 0x1000;
 constexpr std::uint32_t kDriverCmapLookup = 1, kDriverVertical = 2, kDriverRealizedAdvance = 4;
-// The default format keeps a sixth of an em free at both ends of a line.
-constexpr double kDefaultMargin = 1.0 / 6;
 
 }  // namespace
 
@@ -74,11 +72,11 @@ void Playback::DrawString(std::uint16_t flags, Cursor& c) {
     // Sizes in world units, so that lines stack along the rotated page.
     const double scale = Length(m.MapVector({0, 1}));
     const double em = scale > 0 ? font->height / scale : 0;
-    const double margin = em * kDefaultMargin;
+    const double lead = em * format.leadingMargin, trail = em * format.trailingMargin;
     const double across = Length(m.MapVector({1, 0}));
     const bool wrap = !(format.flags & kFormatNoWrap) && layout.Width() > 0 && across > 0;
     const std::vector<std::u16string> lines =
-        LayOutLines(text, wrap ? std::max(layout.Width() - 2 * margin, std::numeric_limits<double>::min()) : 0,
+        LayOutLines(text, wrap ? std::max(layout.Width() - lead - trail, std::numeric_limits<double>::min()) : 0,
                     [&](std::u16string_view piece) { return m_device.TextWidth(*font, piece) / across; });
     const double lineHeight = scale > 0 ? m_device.LineSpacing(*font) / scale : 0;
     const double block = lineHeight * static_cast<double>(lines.size());
@@ -101,17 +99,17 @@ void Playback::DrawString(std::uint16_t flags, Cursor& c) {
         run.font = *font;
         run.color = brush->color;
         run.clip = clip;
-        double x = layout.left + margin;
+        double x = layout.left + lead;
         run.align = kTaLeft | kTaTop;
         if (format.align == 1) {
             x = (layout.left + layout.right) / 2;
             run.align = kTaCenter | kTaTop;
         } else if (format.align == 2) {
-            x = layout.right - margin;
+            x = layout.right - trail;
             run.align = kTaRight | kTaTop;
         }
         if (layout.Width() <= 0 && format.align != 1)
-            x = format.align == 2 ? layout.left - margin : layout.left + margin;
+            x = format.align == 2 ? layout.left - trail : layout.left + lead;
         run.reference = m.Map({x, top + lineHeight * static_cast<double>(i)});
         m_device.DrawText(run);
         ++m_drawCalls;

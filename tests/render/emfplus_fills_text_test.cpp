@@ -182,10 +182,11 @@ TEST(EmfPlusFills, ComplementClipKeepsTheNewAreaLessTheOld) {
 
 // DrawString of `text` in a 12 pixel font into (10, 10)-(50, 90), with string format
 // flags and horizontal alignment.
-QImage DrawString(const std::u16string& text, std::uint32_t formatFlags, std::uint32_t align) {
+// `margin`: the format's leading and trailing margins, in ems.
+QImage DrawString(const std::u16string& text, std::uint32_t formatFlags, std::uint32_t align, float margin = 0) {
     EmfPlusRecords r = Start();
     r.Object(1, 6, Bytes().F32(12).U32(2).U32(0).U32(0).U32(5).Utf16(u"Arial"));
-    r.Object(4, 7, Bytes().U32(formatFlags).U32(0).U32(align).U32(0).Zeros(40));
+    r.Object(4, 7, Bytes().U32(formatFlags).U32(0).U32(align).U32(0).Zeros(16).F32(margin).F32(margin).Zeros(16));
     r.Add(kDrawString, kColor | 1,
           Bytes()
               .U32(kBlack)
@@ -220,6 +221,15 @@ TEST(EmfPlusText, DrawStringWrapsWordsInsideItsRectangle) {
     const QRect broken = InkBounds(DrawString(u"WWWWWWWW", 0, 0));
     EXPECT_LE(broken.right(), 50);
     EXPECT_GT(broken.height(), 18);
+}
+
+// The format's margins keep that much of an em free at the line's ends: none in a
+// typographic format, so its text starts at the rectangle's edge.
+TEST(EmfPlusText, DrawStringKeepsTheFormatsMargins) {
+    const int none = InkBounds(DrawString(u"I", 0, 0)).left();
+    EXPECT_NEAR(InkBounds(DrawString(u"I", 0, 0, 0.5f)).left() - none, 6, 1.5);
+    // Far: kept from the right edge.
+    EXPECT_NEAR(InkBounds(DrawString(u"I", 0, 2)).left() - InkBounds(DrawString(u"I", 0, 2, 0.5f)).left(), 6, 1.5);
 }
 
 }  // namespace
