@@ -241,8 +241,8 @@ PenDef ReadPen(Cursor& c, std::uint64_t& pixelBudget, bool& supported) {
 
 // Bitmap pixel formats.
 constexpr std::uint32_t kArgb32 = 0x0026200A, kPargb32 = 0x000E200B, kRgb32 = 0x00022009, kRgb24 = 0x00021808,
-                        kRgb565 = 0x00021005, kRgb555 = 0x00021004, kIndexed8 = 0x00030803, kIndexed4 = 0x00030402,
-                        kIndexed1 = 0x00030101;
+                        kRgb565 = 0x00021006, kRgb555 = 0x00021005, kArgb1555 = 0x00061007, kGray16 = 0x00101004,
+                        kIndexed8 = 0x00030803, kIndexed4 = 0x00030402, kIndexed1 = 0x00030101;
 
 std::uint32_t Premultiply(std::uint32_t argb) {
     const std::uint32_t a = argb >> 24;
@@ -273,7 +273,7 @@ std::shared_ptr<Image> ReadImageBits(Cursor& c, std::uint64_t& pixelBudget) {
         for (std::uint32_t i = 0; i < n; ++i)
             palette.push_back(Premultiply(c.U32()));
     } else if (format != kArgb32 && format != kPargb32 && format != kRgb32 && format != kRgb24 && format != kRgb565 &&
-               format != kRgb555) {
+               format != kRgb555 && format != kArgb1555 && format != kGray16) {
         return nullptr;
     }
     const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * bits + 7) / 8;
@@ -299,12 +299,19 @@ std::shared_ptr<Image> ReadImageBits(Cursor& c, std::uint64_t& pixelBudget) {
                     v = 0xFF000000u | std::uint32_t(p[2]) << 16 | p[1] << 8 | p[0];
                     break;
                 case kRgb565:
-                case kRgb555: {
+                case kRgb555:
+                case kArgb1555: {
                     const std::uint32_t w = p[0] | p[1] << 8;
                     const bool six = format == kRgb565;
                     const std::uint32_t r = six ? (w >> 11) & 31 : (w >> 10) & 31;
                     const std::uint32_t g = six ? ((w >> 5) & 63) * 255 / 63 : ((w >> 5) & 31) * 255 / 31;
-                    v = 0xFF000000u | (r * 255 / 31) << 16 | g << 8 | ((w & 31) * 255 / 31);
+                    const std::uint32_t a = format == kArgb1555 && !(w & 0x8000) ? 0 : 0xFF000000u;
+                    v = a ? a | (r * 255 / 31) << 16 | g << 8 | ((w & 31) * 255 / 31) : 0;
+                    break;
+                }
+                case kGray16: {
+                    const std::uint32_t level = p[1];  // the high byte of the 16-bit level
+                    v = 0xFF000000u | level << 16 | level << 8 | level;
                     break;
                 }
                 default: {

@@ -195,5 +195,33 @@ TEST(EmfPlusRender, BitmapImageIsDrawnIntoItsRectangle) {
     EXPECT_TRUE(Near(out, 10, 10, Qt::white));
 }
 
+// 16-bit forms, each a 2 x 1 bitmap: the channels come from where each form keeps them.
+TEST(EmfPlusRender, SixteenBitBitmapsKeepTheirColours) {
+    struct Form {
+        std::uint32_t format;
+        std::uint16_t left, right;
+        QColor leftColour, rightColour;
+    };
+    const Form forms[] = {
+        {0x00021005, 0x7C00, 0x001F, Qt::red, Qt::blue},     // RGB 555
+        {0x00021006, 0xF800, 0x07E0, Qt::red, Qt::green},    // RGB 565
+        {0x00061007, 0x83E0, 0x7C00, Qt::green, Qt::white},  // ARGB 1555: the right one transparent
+        {0x00101004, 0x0000, 0xFFFF, Qt::black, Qt::white},  // 16-bit grey levels
+    };
+    for (const Form& form : forms) {
+        SCOPED_TRACE(form.format);
+        EmfBuilder b;
+        Bytes image;
+        image.U32(1).I32(2).I32(1).I32(4).U32(form.format).U32(0).U32(form.left | (form.right << 16));
+        b.Plus(Start()
+                   .Object(4, 5, image)
+                   .Add(0x401A, 4,
+                        Bytes().U32(0xFFFFFFFF).U32(2).F32(0).F32(0).F32(2).F32(1).F32(20).F32(20).F32(60).F32(60)));
+        const QImage out = Render(b);
+        EXPECT_TRUE(Near(out, 30, 50, form.leftColour));
+        EXPECT_TRUE(Near(out, 70, 50, form.rightColour));
+    }
+}
+
 }  // namespace
 }  // namespace qrp::test
