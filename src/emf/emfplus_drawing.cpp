@@ -6,6 +6,7 @@
 
 #include "emf_format.h"
 #include "emfplus_format.h"
+#include "emfplus_hatches.h"
 #include "emfplus_playback.h"
 #include "path_builder.h"
 
@@ -79,11 +80,16 @@ std::optional<Brush> Playback::BrushFor(std::uint16_t flags, std::uint32_t value
         case BrushDef::Kind::Solid:
             break;
         case BrushDef::Kind::Hatch:
+            brush.origin = m_pixelsToOutput.Map(m_renderingOrigin);
+            if (def->hatch > kLastGdiHatchStyle) {
+                brush.style = BrushStyle::Pattern;
+                brush.pattern = HatchPattern(def->hatch, def->color, def->back);
+                break;
+            }
             brush.style = BrushStyle::Hatched;
             brush.hatch = def->hatch;
             brush.opaqueBackground = def->back.a != 0;
             brush.backgroundColor = def->back;
-            brush.origin = m_pixelsToOutput.Map(m_renderingOrigin);
             break;
         case BrushDef::Kind::Texture:
             brush.style = BrushStyle::Pattern;

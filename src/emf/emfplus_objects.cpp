@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "emfplus_format.h"
+#include "emfplus_hatches.h"
 
 namespace qrp::emf::plus {
 
@@ -360,8 +361,8 @@ BrushDef ReadBrush(Cursor& c, std::uint64_t& pixelBudget, bool& supported) {
             b.hatch = c.U32();
             b.color = ArgbColor(c.U32());
             b.back = ArgbColor(c.U32());
-            if (b.hatch > 5)
-                supported = false;  // only the six GDI hatches are drawn
+            if (b.hatch > kLastHatchStyle)
+                supported = false;
             break;
         case kBrushLinear:
             b = ReadLinear(c, supported);

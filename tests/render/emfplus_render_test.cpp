@@ -223,5 +223,38 @@ TEST(EmfPlusRender, SixteenBitBitmapsKeepTheirColours) {
     }
 }
 
+// GDI+'s own hatch styles tile an 8 x 8 pattern one pixel per device pixel: dark
+// horizontal is two rows of the foreground, two of the background. A style past the last
+// plays the fallback.
+TEST(EmfPlusRender, GdiPlusHatchStylesTileTheirPattern) {
+    const auto hatched = [](std::uint32_t style) {
+        EmfBuilder b;
+        b.Plus(Start()
+                   .Object(3, 1, Bytes().U32(1).U32(style).U32(kRed).U32(kBlue))
+                   .Add(kFillRects, 0, Bytes().U32(3).U32(1).F32(20).F32(20).F32(60).F32(60)));
+        BlueFallback(b);
+        return Render(b);
+    };
+    const QImage dark = hatched(29);
+    int red = 0, blue = 0;
+    for (int y = 24; y < 76; ++y) {
+        red += Near(dark, 50, y, Qt::red, 40);
+        blue += Near(dark, 50, y, Qt::blue, 40);
+        EXPECT_EQ(dark.pixel(50, y), dark.pixel(50, y + 4)) << y;  // a period of four rows,
+        EXPECT_NE(dark.pixel(50, y), dark.pixel(50, y + 2)) << y;  // two of each
+        EXPECT_EQ(dark.pixel(50, y), dark.pixel(53, y)) << y;      // the same along each row
+    }
+    EXPECT_NEAR(red, 26, 2);
+    EXPECT_NEAR(blue, 26, 2);
+    EXPECT_TRUE(Near(dark, 10, 10, Qt::white));
+    // 50 %: every other pixel, as a checker board.
+    const QImage half = hatched(12);
+    EXPECT_NE(half.pixel(40, 40), half.pixel(41, 40));
+    EXPECT_EQ(half.pixel(40, 40), half.pixel(41, 41));
+    const QImage unknown = hatched(53);
+    EXPECT_TRUE(Near(unknown, 50, 50, Qt::blue));
+    EXPECT_TRUE(Near(unknown, 51, 50, Qt::blue));
+}
+
 }  // namespace
 }  // namespace qrp::test
