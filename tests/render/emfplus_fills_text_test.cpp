@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "emf/emf_format.h"
+#include "emfplus_pictures.h"
 #include "image_checks.h"
 #include "render/page_renderer.h"
 #include "support/emf_builder.h"
@@ -19,16 +20,6 @@ using namespace qrp::emf;
 constexpr std::uint32_t kRed = 0xFFFF0000, kBlue = 0xFF0000FF, kBlack = 0xFF000000;
 constexpr std::uint16_t kFillRects = 0x400A, kDrawString = 0x401C, kSetClipRect = 0x4032, kSetAntiAliasMode = 0x401E,
                         kColor = 0x8000;
-
-QImage Render(EmfBuilder& b) {
-    return render::RenderToImage(b.Finish(), render::RasterSize{100, 96});
-}
-
-EmfPlusRecords Start() {
-    EmfPlusRecords r;
-    r.Header();
-    return r;
-}
 
 // The GDI fallback: a green square over the middle.
 EmfBuilder& GreenFallback(EmfBuilder& b) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "emf/emf_format.h"
+#include "emfplus_pictures.h"
 #include "image_checks.h"
 #include "render/page_renderer.h"
 #include "support/emf_builder.h"
@@ -52,16 +53,6 @@ Bytes PathCap(const std::vector<std::pair<float, float>>& points, std::uint32_t 
 
 Bytes Line(float x0, float y0, float x1, float y1) {
     return Bytes().U32(2).F32(x0).F32(y0).F32(x1).F32(y1);
-}
-
-QImage Render(EmfBuilder& b) {
-    return render::RenderToImage(b.Finish(), render::RasterSize{100, 96});
-}
-
-EmfPlusRecords Start() {
-    EmfPlusRecords r;
-    r.Header();
-    return r;
 }
 
 // A picture of just these EMF+ records, rendered.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "emf/emf_format.h"
+#include "emfplus_pictures.h"
 #include "image_checks.h"
 #include "render/page_renderer.h"
 #include "support/emf_builder.h"
@@ -17,11 +18,6 @@ using namespace qrp::emf;
 
 constexpr std::uint32_t kHalfRed = 0x80FF0000, kRed = 0xFFFF0000, kBlue = 0xFF0000FF, kGreen = 0xFF00FF00;
 constexpr std::uint16_t kFillRects = 0x400A, kColor = 0x8000;
-
-// The builder's picture is 100 x 100 reference pixels; rendered 100 pixels wide, 1:1.
-QImage Render(EmfBuilder& b, bool gdiOnly = false) {
-    return render::RenderToImage(b.Finish(), render::RasterSize{100, 96}, PlayOptions{.gdiOnly = gdiOnly});
-}
 
 // The GDI fallback: a blue square over the middle.
 EmfBuilder& BlueFallback(EmfBuilder& b) {
@@ -51,12 +47,6 @@ Bytes PathObject(const std::vector<std::pair<float, float>>& points, const std::
     for (std::uint8_t t : types)
         b.U8(t);
     return b.Pad4();
-}
-
-EmfPlusRecords Start() {
-    EmfPlusRecords r;
-    r.Header();
-    return r;
 }
 
 TEST(EmfPlusRender, TranslucentEmfPlusReplacesTheOpaqueFallback) {
