@@ -1,5 +1,7 @@
 // Text records: alignment, Dx advances, the current position, escapement, fonts in
 // different mappings, opaque and clipped rectangles, code pages.
+#include <cmath>
+
 #include "emf/emf_format.h"
 #include "play_helpers.h"
 
@@ -47,6 +49,24 @@ TEST(PlayerText, PdyEscapementAndMapping) {
     b.Add(kEmrSetMapMode, {kMmText}).Add(kEmrSetWorldTransform, Bytes().F32(0).F32(-2).F32(2).F32(0).F32(0).F32(0));
     b.TextW(0, 0, u"rot", {1, 1, 1});
     ExpectGolden("text_mapping", Play(b.Finish()));
+}
+
+// A mapping turned part way or mirrored turns the baseline with it; only an upright one
+// leaves the escapement as the font gave it.
+TEST(PlayerText, TurnedAndMirroredMappingsTurnTheBaseline) {
+    const auto escapement = [](const Bytes& world) {
+        EmfBuilder b;
+        b.Font(1, -20, u"Serif").Add(kEmrSelectObject, {1});
+        b.Add(kEmrSetWorldTransform, world);
+        b.TextW(10, 10, u"a", {10});
+        const std::string log = Play(b.Finish());
+        const auto at = log.find(" esc=");
+        return at == std::string::npos ? std::string("none") : log.substr(at + 5, log.find(' ', at + 5) - at - 5);
+    };
+    const double c = std::sqrt(0.5);
+    EXPECT_EQ(escapement(Bytes().F32(1).F32(0).F32(0).F32(1).F32(0).F32(0)), "0.00");
+    EXPECT_EQ(escapement(Bytes().F32(c).F32(-c).F32(c).F32(c).F32(0).F32(0)), "45.00");
+    EXPECT_EQ(escapement(Bytes().F32(-1).F32(0).F32(0).F32(1).F32(0).F32(0)), "-180.00");
 }
 
 TEST(PlayerText, OpaqueClippedAndEmptyRuns) {
