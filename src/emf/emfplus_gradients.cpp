@@ -155,13 +155,17 @@ void Playback::FillPathGradient(const Path& shape, const PathGradientDef& g) {
     const auto bands = static_cast<std::size_t>(
         std::clamp(std::ceil(std::min<double>(change, extent * kBandsPerUnit)), 1.0, kMaxBands));
     // Every band is a ring of two copies of the boundary: a picture gets so much of that work in all.
-    const std::uint64_t work = (bands + 1) * 2 * (g.boundary.points.size() + 1);
-    if (work > m_work.gradientElements) {
-        Unsupported();
+    // The look-ahead pass, which every playing has, counts it; counting again while drawing
+    // would charge a nested picture twice for the same fills.
+    if (m_check) {
+        const std::uint64_t work = (bands + 1) * 2 * (g.boundary.points.size() + 1);
+        if (work > m_work.gradientElements)
+            Unsupported();
+        else
+            m_work.gradientElements -= work;
         return;
     }
-    m_work.gradientElements -= work;
-    if (m_check || m_failed)
+    if (m_failed)
         return;
     // The boundary shrunk toward the centre point: at t = 1 down to the focus scales.
     const auto shrunk = [&](double t, Path& out) {

@@ -143,6 +143,31 @@ TEST(EmfPlusFills, HostileGradientsPlayTheFallback) {
     EXPECT_TRUE(Near(Render(b), 50, 50, Qt::green));
 }
 
+// The gradient work of pictures nested in a picture counts against one budget: a nested
+// picture of one dear gradient fill draws once, but drawn again and again it cannot run
+// past what the outer picture could have done itself.
+TEST(EmfPlusFills, NestedGradientsShareThePicturesBudget) {
+    EmfPlusRecords inner = Start();
+    inner.Object(2, 1, PointGradient(Circle(4000))).Add(kFillRects, 0, FillWithBrush(2, 0, 0, 100, 100));
+    EmfBuilder nested;
+    nested.Plus(inner);
+    const std::vector<std::uint8_t> picture = nested.Finish();
+    const auto drawnTimes = [&](int times) {
+        EmfPlusRecords r = Start();
+        r.Object(0, 5,
+                 Bytes().U32(2).U32(4).U32(static_cast<std::uint32_t>(picture.size())).Raw(picture));  // EMF+ only
+        for (int i = 0; i < times; ++i)
+            r.Add(0x401A, 0,
+                  Bytes().U32(0xFFFFFFFF).U32(2).F32(0).F32(0).F32(100).F32(100).F32(0).F32(0).F32(100).F32(100));
+        EmfBuilder b;
+        b.Plus(r);
+        GreenFallback(b);
+        return Render(b);
+    };
+    EXPECT_TRUE(Near(drawnTimes(1), 50, 50, Qt::red, 60));
+    EXPECT_TRUE(Near(drawnTimes(10), 50, 50, Qt::green));
+}
+
 // Along the middle row: red from x = left to right, white elsewhere.
 void ExpectRedBetween(const QImage& image, int left, int right) {
     for (int x = 2; x < 100; x += 4) {
